@@ -1,0 +1,18 @@
+// Paints the saver window's background once, and copies the painted window.
+#pragma once
+
+#include <windows.h>
+
+struct SaverSettings;
+
+// Paints the background that settings.Background names; always 0 (the stage is done).
+int PaintBackground(HWND window, const SaverSettings& settings);
+
+// A vertical gradient over the window's client area, one band per pixel row.
+void PaintGradient(HWND window, HDC dc, COLORREF top, COLORREF bottom);
+
+// The user's BMP file, stretched or tiled; black when it cannot be loaded.
+void PaintBitmap(HWND window, HDC dc, const char* path, bool tiled);
+
+// A copy of the window's client area (width x height) as it looks now; the caller owns it.
+HBITMAP CaptureScreen(HWND window, int width, int height);

@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Builds both programs from one source: build/win32 (the product) and build/win64 (the tested twin).
+set -euo pipefail
+top=$(cd "$(dirname "$0")/.." && pwd)
+
+"$top/tools/install-deps.sh"
+
+configure() {  # build dir, toolchain, extra options
+  local dir=$1 toolchain=$2; shift 2
+  if [ ! -f "$dir/build.ninja" ]; then
+    cmake -S "$top" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+      -DCMAKE_TOOLCHAIN_FILE="$top/cmake/$toolchain" "$@" >/dev/null
+  fi
+}
+
+configure "$top/build/win32" toolchain-i686-w64-mingw32.cmake
+cmake --build "$top/build/win32"
+configure "$top/build/win64" toolchain-x86_64-w64-mingw32.cmake \
+  -DTAVRIX_TESTS=ON -DTAVRIX_PRODUCT="$top/build/win32/tavrixsaver.scr"
+cmake --build "$top/build/win64"

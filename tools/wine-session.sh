@@ -1,0 +1,67 @@
+# Sourced by the run and test scripts: a private Wine prefix, a persistent wineserver and,
+# unless asked to use the caller's display, a virtual X display. Stops what it started.
+
+WINE64=/usr/lib/wine/wine64
+WINESERVER64=/usr/lib/wine/wineserver64
+wine_session_xvfb_pid=""
+wine_session_server_pid=""
+wine_session_dir=""
+
+wine_session_wait_for_display() {
+  local tries=100
+  until xdpyinfo -display "$DISPLAY" >/dev/null 2>&1; do
+    tries=$((tries - 1))
+    [ $tries -gt 0 ] || { echo "X display $DISPLAY did not come up" >&2; return 1; }
+    sleep 0.1
+  done
+}
+
+wine_session_start_xvfb() {
+  local number=$((90 + RANDOM % 400))
+  while [ -e "/tmp/.X${number}-lock" ]; do number=$((number + 1)); done
+  export DISPLAY=":$number"
+  Xvfb "$DISPLAY" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+  wine_session_xvfb_pid=$!
+  wine_session_wait_for_display
+}
+
+# wine_session_start [use-own-display]: with an argument "user-display" and DISPLAY set,
+# the caller's display is used; otherwise a virtual 1024x768 one.
+wine_session_start() {
+  wine_session_dir=$(mktemp -d /tmp/tavrix-wine.XXXXXX)
+  export WINEPREFIX="$wine_session_dir/prefix"
+  export WINEDEBUG=-all,err+winediag
+  export WINEDLLOVERRIDES="winealsa.drv,winepulse.drv=d;winemenubuilder.exe=d;mscoree,mshtml="
+  mkdir -p "$WINEPREFIX"
+  if [ "${1:-}" = user-display ] && [ -n "${DISPLAY:-}" ]; then
+    :
+  else
+    wine_session_start_xvfb
+  fi
+  "$WINESERVER64" -f -p >/dev/null 2>&1 &
+  wine_session_server_pid=$!
+  "$WINE64" wineboot -i >"$wine_session_dir/boot.log" 2>&1
+  # Without a window manager, Wine would wait in every DestroyWindow of a managed window.
+  "$WINE64" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
+  # A crashing program ends quietly instead of waiting for someone to close a dialog.
+  "$WINE64" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
+  # No debugger attaches to a fault: the program's own fault handling runs, as on a plain machine.
+  "$WINE64" reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger /t REG_SZ \
+    /d 'no-debugger-installed.exe' /f >/dev/null 2>&1
+}
+
+wine_session_stop() {
+  if [ -n "$wine_session_server_pid" ]; then
+    "$WINESERVER64" -k >/dev/null 2>&1 || true
+    wait "$wine_session_server_pid" 2>/dev/null || true
+    kill "$wine_session_server_pid" 2>/dev/null || true
+    wine_session_server_pid=""
+  fi
+  if [ -n "$wine_session_xvfb_pid" ]; then
+    kill "$wine_session_xvfb_pid" 2>/dev/null || true
+    wait "$wine_session_xvfb_pid" 2>/dev/null || true
+    wine_session_xvfb_pid=""
+  fi
+  [ -n "$wine_session_dir" ] && rm -rf "$wine_session_dir"
+  wine_session_dir=""
+}
