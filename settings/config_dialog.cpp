@@ -1,0 +1,349 @@
+// The configuration dialog 2003: shows the settings, keeps its controls consistent, saves on OK.
+#include "settings/config_dialog.h"
+
+#include <commdlg.h>
+
+#include <algorithm>
+#include <string>
+
+#include "resources/resource_ids.h"
+#include "settings/config_values.h"
+#include "settings/saver_settings.h"
+
+static_assert(kPathStorage == kPathCharacters + 1, "a file-name setting holds kPathCharacters and a NUL");
+
+namespace {
+
+constexpr DWORD kOpenFlags = OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_NOCHANGEDIR | OFN_PATHMUSTEXIST |
+                             OFN_FILEMUSTEXIST | OFN_SHAREAWARE | OFN_NOREADONLYRETURN;
+static_assert(kOpenFlags == 0xD80E, "the file chooser's flags");
+
+constexpr DWORD kChooserBuffer = 256;
+constexpr COLORREF kNoColor = 0xFFFFFFFF;  // the colour chooser was cancelled
+constexpr COLORREF kWhite = 0xFFFFFF;
+constexpr int kCustomColors = 16;
+
+// The order in which OK looks for the checked background button.
+constexpr unsigned kBackgroundValues[] = {0, 1, 2, 4, 5, 6};
+
+// The ...A functions take Windows-1252 text, not the UTF-8 of this file.
+constexpr const char* kStyleNames[kStyleEntries] = {
+    "Quillmark, Farbe (ab 256 Farben)",
+    "Quillmark, grau (f\xFC" "r 256 Farben)",
+};
+
+// One file chooser: its edit field, the setting it fills and how it asks.
+struct FileChooser {
+    int field;
+    char (SaverSettings::*setting)[kPathStorage];
+    const char* title;
+    const char* description;
+    const char* pattern;
+    const char* workingKey;
+};
+
+constexpr FileChooser kBitmapChooser = {IDC_BITMAP_FILE,       &SaverSettings::OwnBitmap, "Bitmap-Datei laden",
+                                        "Bitmap-Datei (*.bmp)", "*.bmp",                   "OwnBitmap_tmp"};
+constexpr FileChooser kMidiChooser = {IDC_MIDI_FILE,        &SaverSettings::MidiFile, "Midi-Datei laden",
+                                      "Midi-Datei (*.mid)", "*.mid",                  "MidiFile_tmp"};
+constexpr FileChooser kWaveChooser = {IDC_WAVE_FILE,        &SaverSettings::WaveFile, "Wave-Datei laden",
+                                      "Wave-Datei (*.wav)", "*.wav",                  "WaveFile_tmp"};
+
+// --- Controls by id -------------------------------------------------------
+
+bool IsChecked(HWND dialog, int id) { return IsDlgButtonChecked(dialog, id) == BST_CHECKED; }
+
+void SetChecked(HWND dialog, int id, bool checked)
+{
+    CheckDlgButton(dialog, id, checked ? BST_CHECKED : BST_UNCHECKED);
+}
+
+void SetEnabled(HWND dialog, int id, bool enabled) { EnableWindow(GetDlgItem(dialog, id), enabled ? TRUE : FALSE); }
+
+UINT Flag(bool on) { return on ? 1 : 0; }
+
+void AddEntry(HWND dialog, int id, const std::string& text)
+{
+    SendDlgItemMessageA(dialog, id, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+void Select(HWND dialog, int id, int index)
+{
+    SendDlgItemMessageA(dialog, id, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+}
+
+std::intptr_t Selection(HWND dialog, int id) { return SendDlgItemMessageA(dialog, id, CB_GETCURSEL, 0, 0); }
+
+// The whole text, however long, so that the seconds field can see an overflow.
+std::string ItemText(HWND dialog, int id)
+{
+    HWND item = GetDlgItem(dialog, id);
+    int length = GetWindowTextLengthA(item);
+    std::string text(static_cast<std::size_t>(length) + 1, '\0');
+    int copied = GetWindowTextA(item, &text[0], length + 1);
+    text.resize(static_cast<std::size_t>(std::max(copied, 0)));
+    return text;
+}
+
+// The hidden scale list cannot show a hand-set Scale beyond its entries; the dialog keeps it here.
+void KeepScale(HWND dialog, UINT scale) { SetWindowLongPtrA(dialog, DWLP_USER, static_cast<LONG_PTR>(scale)); }
+
+UINT KeptScale(HWND dialog) { return static_cast<UINT>(GetWindowLongPtrA(dialog, DWLP_USER)); }
+
+// --- Showing the settings -------------------------------------------------
+
+void FillChecks(HWND dialog, const SaverSettings& settings)
+{
+    SetChecked(dialog, IDC_CHANGE_POS, settings.ChangePos != 0);
+    SetChecked(dialog, IDC_SIZE_SCREEN, settings.FitDesktop != 0);
+    SetChecked(dialog, IDC_SIZE_ORIGINAL, settings.FitDesktop == 0);
+    SetChecked(dialog, IDC_WIPE_EFFECT, settings.WipeEffect != 0);
+    SetChecked(dialog, IDC_PROPORTIONAL, settings.Proportional != 0);
+    SetChecked(dialog, IDC_CENTERED, settings.Centered != 0);
+    SetChecked(dialog, IDC_PLAY_MIDI, settings.PlayMidi != 0);
+    SetChecked(dialog, IDC_PLAY_WAVE, settings.PlayWave != 0);
+    SetChecked(dialog, IDC_LOOP_MIDI, settings.LoopMidi != 0);
+    SetChecked(dialog, IDC_TILES, settings.Tiles != 0);
+    SetChecked(dialog, settings.Move != 0 ? IDC_MOVE_ON : IDC_MOVE_OFF, true);
+    SetChecked(dialog, BackgroundButton(settings.Background), true);
+    SetChecked(dialog, settings.Random != 0 ? IDC_ORDER_RANDOM : IDC_ORDER_SEQUENTIAL, true);
+}
+
+void FillLists(HWND dialog)
+{
+    for (unsigned i = 0; i < kSpeedEntries; ++i) {
+        AddEntry(dialog, IDC_SCALE, SpeedEntry(i));
+        AddEntry(dialog, IDC_SPEED, SpeedEntry(i));
+    }
+    for (unsigned i = 0; i < kPictureEntries; ++i) AddEntry(dialog, IDC_PICTURES, PictureEntry(i));
+    for (const char* name : kStyleNames) AddEntry(dialog, IDC_STYLE, name);
+}
+
+// Only a hand-edited file holds an index beyond a list; the visible lists show their last entry.
+void SelectEntries(HWND dialog, const SaverSettings& settings)
+{
+    Select(dialog, IDC_SPEED, static_cast<int>(ClampListIndex(settings.Speed, kSpeedEntries)));
+    Select(dialog, IDC_SCALE, ScaleSelection(settings.Scale));
+    KeepScale(dialog, settings.Scale);
+    Select(dialog, IDC_PICTURES, static_cast<int>(ClampListIndex(settings.Pictures, kPictureEntries)));
+    Select(dialog, IDC_STYLE, static_cast<int>(ClampListIndex(settings.Style, kStyleEntries)));
+}
+
+void UpdateControls(HWND dialog);
+
+void FillControls(HWND dialog, const SaverSettings& settings)
+{
+    SetDlgItemTextA(dialog, IDC_CHANGE_TIME, UnsignedText(settings.ChangeTime).c_str());
+    FillChecks(dialog, settings);
+    FillLists(dialog);
+    SelectEntries(dialog, settings);
+    SetDlgItemTextA(dialog, IDC_BITMAP_FILE, settings.OwnBitmap);
+    SetDlgItemTextA(dialog, IDC_MIDI_FILE, settings.MidiFile);
+    SetDlgItemTextA(dialog, IDC_WAVE_FILE, settings.WaveFile);
+    UpdateControls(dialog);
+}
+
+// --- Keeping the controls consistent --------------------------------------
+
+// Screen-sized pictures do not move, and there is room for one at a time.
+void UpdateMovement(HWND dialog)
+{
+    bool screenSized = IsChecked(dialog, IDC_SIZE_SCREEN);
+    if (screenSized) {
+        SetChecked(dialog, IDC_MOVE_ON, false);
+        SetChecked(dialog, IDC_MOVE_OFF, true);
+        Select(dialog, IDC_PICTURES, 0);
+    }
+    SetEnabled(dialog, IDC_MOVE_ON, !screenSized);
+    SetEnabled(dialog, IDC_MOVE_OFF, !screenSized);
+    SetEnabled(dialog, IDC_PICTURES, !screenSized);
+}
+
+// Disabling never clears a box: the choice comes back with its switch.
+void UpdateControls(HWND dialog)
+{
+    SetEnabled(dialog, IDC_WIPE_EFFECT, IsChecked(dialog, IDC_BACKGROUND_DESKTOP));
+    SetEnabled(dialog, IDC_CENTERED, IsChecked(dialog, IDC_SIZE_ORIGINAL));
+    SetEnabled(dialog, IDC_PROPORTIONAL, IsChecked(dialog, IDC_SIZE_SCREEN));
+    SetEnabled(dialog, IDC_TILES, IsChecked(dialog, IDC_BACKGROUND_BITMAP));
+    UpdateMovement(dialog);
+    SetEnabled(dialog, IDC_SPEED, IsChecked(dialog, IDC_MOVE_ON));
+
+    bool ownBitmap = IsChecked(dialog, IDC_BACKGROUND_BITMAP);
+    SetEnabled(dialog, IDC_BROWSE_BITMAP, ownBitmap);
+    SetEnabled(dialog, IDC_BITMAP_FILE, ownBitmap);
+    bool gradient = IsChecked(dialog, IDC_BACKGROUND_GRADIENT);
+    SetEnabled(dialog, IDC_COLOR_FROM, gradient);
+    SetEnabled(dialog, IDC_COLOR_TO, gradient);
+    bool midi = IsChecked(dialog, IDC_PLAY_MIDI);
+    SetEnabled(dialog, IDC_BROWSE_MIDI, midi);
+    SetEnabled(dialog, IDC_MIDI_FILE, midi);
+    SetEnabled(dialog, IDC_LOOP_MIDI, midi);
+    bool wave = IsChecked(dialog, IDC_PLAY_WAVE);
+    SetEnabled(dialog, IDC_BROWSE_WAVE, wave);
+    SetEnabled(dialog, IDC_WAVE_FILE, wave);
+}
+
+// --- Reading the controls on OK -------------------------------------------
+
+UINT CheckedBackground(HWND dialog)
+{
+    for (unsigned value : kBackgroundValues) {
+        if (IsChecked(dialog, BackgroundButton(value))) return value;
+    }
+    return 0;
+}
+
+// A box that its switch disables counts only while the switch is on.
+void ReadChoices(HWND dialog, SaverSettings& settings)
+{
+    settings.Background = CheckedBackground(dialog);
+    settings.ChangeTime = ParseSeconds(ItemText(dialog, IDC_CHANGE_TIME));
+    settings.Move = Flag(IsChecked(dialog, IDC_MOVE_ON));
+    settings.Random = Flag(IsChecked(dialog, IDC_ORDER_RANDOM));
+    settings.ChangePos = Flag(IsChecked(dialog, IDC_CHANGE_POS));
+    settings.FitDesktop = Flag(IsChecked(dialog, IDC_SIZE_SCREEN));
+    settings.WipeEffect = Flag(IsChecked(dialog, IDC_WIPE_EFFECT) && IsChecked(dialog, IDC_BACKGROUND_DESKTOP));
+    settings.Centered = Flag(IsChecked(dialog, IDC_CENTERED) && IsChecked(dialog, IDC_SIZE_ORIGINAL));
+    settings.Proportional = Flag(IsChecked(dialog, IDC_PROPORTIONAL) && IsChecked(dialog, IDC_SIZE_SCREEN));
+    settings.PlayMidi = Flag(IsChecked(dialog, IDC_PLAY_MIDI));
+    settings.PlayWave = Flag(IsChecked(dialog, IDC_PLAY_WAVE));
+    settings.LoopMidi = Flag(IsChecked(dialog, IDC_LOOP_MIDI));
+    settings.Tiles = Flag(IsChecked(dialog, IDC_TILES));
+}
+
+// A visible list always selects an entry; the scale list selects none when it carries a hand-set value.
+void ReadLists(HWND dialog, SaverSettings& settings)
+{
+    settings.Speed = StoredIndex(Selection(dialog, IDC_SPEED), 0);
+    settings.Scale = StoredIndex(Selection(dialog, IDC_SCALE), KeptScale(dialog));
+    settings.Pictures = StoredIndex(Selection(dialog, IDC_PICTURES), 0);
+    settings.Style = StoredIndex(Selection(dialog, IDC_STYLE), 0);
+}
+
+void ReadControls(HWND dialog, SaverSettings& settings)
+{
+    ReadChoices(dialog, settings);
+    ReadLists(dialog, settings);
+    CopyPathText(settings.OwnBitmap, ItemText(dialog, IDC_BITMAP_FILE));
+    CopyPathText(settings.MidiFile, ItemText(dialog, IDC_MIDI_FILE));
+    CopyPathText(settings.WaveFile, ItemText(dialog, IDC_WAVE_FILE));
+    // The colours are not shown; the working copies hold what the choosers picked.
+    settings.Color1 = settings.Color1_tmp;
+    settings.Color2 = settings.Color2_tmp;
+}
+
+// --- The choosers ---------------------------------------------------------
+
+void WriteWorkingKey(const char* key, const char* text)
+{
+    WritePrivateProfileStringA(kSettingsSection, key, text, kSettingsFile);
+}
+
+// The picked file's full path, or an empty text when the user cancels.
+std::string AskForFile(HWND dialog, const FileChooser& chooser, const char* current)
+{
+    ChooserStart start = ChooserStartFor(current, chooser.pattern);
+    std::string filter = FilterPair(chooser.description, chooser.pattern);
+    char file[kChooserBuffer] = {};
+    char fileTitle[kChooserBuffer] = {};
+    start.fileName.copy(file, kChooserBuffer - 1);
+
+    OPENFILENAMEA request = {};
+    request.lStructSize = OPENFILENAME_SIZE_VERSION_400A;  // the classic chooser, everywhere
+    request.hwndOwner = dialog;
+    request.lpstrFilter = filter.c_str();
+    request.nFilterIndex = 1;
+    request.lpstrFile = file;
+    request.nMaxFile = kChooserBuffer;
+    request.lpstrFileTitle = fileTitle;
+    request.nMaxFileTitle = kChooserBuffer;
+    request.lpstrInitialDir = start.directory.empty() ? nullptr : start.directory.c_str();
+    request.lpstrTitle = chooser.title;
+    request.Flags = kOpenFlags;
+    if (!GetOpenFileNameA(&request)) return {};
+    return file;
+}
+
+// The field's text is the starting point; the field and its working key end up with the result.
+void BrowseFile(HWND dialog, SaverSettings& settings, const FileChooser& chooser)
+{
+    char(&setting)[kPathStorage] = settings.*chooser.setting;
+    CopyPathText(setting, ItemText(dialog, chooser.field));
+    std::string picked = AskForFile(dialog, chooser, setting);
+    if (!picked.empty()) CopyPathText(setting, picked);
+    SetDlgItemTextA(dialog, chooser.field, setting);
+    WriteWorkingKey(chooser.workingKey, setting);
+}
+
+// The chosen colour, or kNoColor when the user cancels.
+COLORREF AskForColor(HWND dialog, COLORREF start, const SaverSettings& settings)
+{
+    COLORREF custom[kCustomColors] = {settings.Color1_tmp, settings.Color2_tmp};
+    std::fill(custom + 2, custom + kCustomColors, kWhite);
+
+    CHOOSECOLORA request = {};
+    request.lStructSize = sizeof request;
+    request.hwndOwner = dialog;
+    request.rgbResult = start;
+    request.lpCustColors = custom;
+    request.Flags = CC_RGBINIT;
+    return ChooseColorA(&request) ? request.rgbResult : kNoColor;
+}
+
+// Colour n of the gradient, 1 ("von") or 2 ("bis"); it stays a working copy until OK.
+void BrowseColor(HWND dialog, SaverSettings& settings, unsigned n)
+{
+    COLORREF& working = n == 1 ? settings.Color1_tmp : settings.Color2_tmp;
+    COLORREF chosen = AskForColor(dialog, working, settings);
+    if (chosen == kNoColor) return;
+    working = chosen;
+    WriteWorkingKey(WorkingColorKey(n).c_str(), ColorText(chosen).c_str());
+}
+
+// --- Messages -------------------------------------------------------------
+
+void Commit(HWND dialog, SaverSettings& settings)
+{
+    ReadControls(dialog, settings);
+    settings.Save();
+    EndDialog(dialog, 1);
+}
+
+INT_PTR OnInitDialog(HWND dialog)
+{
+    SaverSettings settings;
+    settings.Load();
+    FillControls(dialog, settings);
+    return TRUE;
+}
+
+// Commands are told apart by id alone; any control that is no button of its own re-checks the others.
+INT_PTR OnCommand(HWND dialog, int id)
+{
+    SaverSettings settings;
+    switch (id) {
+    case IDOK: Commit(dialog, settings); break;
+    case IDCANCEL: EndDialog(dialog, 0); break;
+    case IDC_BROWSE_BITMAP: BrowseFile(dialog, settings, kBitmapChooser); break;
+    case IDC_BROWSE_MIDI: BrowseFile(dialog, settings, kMidiChooser); break;
+    case IDC_BROWSE_WAVE: BrowseFile(dialog, settings, kWaveChooser); break;
+    case IDC_COLOR_FROM: BrowseColor(dialog, settings, 1); break;
+    case IDC_COLOR_TO: BrowseColor(dialog, settings, 2); break;
+    default: UpdateControls(dialog); break;
+    }
+    return TRUE;
+}
+
+}  // namespace
+
+BOOL PrepareConfigDialog(HINSTANCE) { return TRUE; }
+
+INT_PTR CALLBACK ConfigDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
+{
+    switch (message) {
+    case WM_INITDIALOG: return OnInitDialog(dialog);
+    case WM_COMMAND: return OnCommand(dialog, LOWORD(wParam));
+    default: return FALSE;
+    }
+}
