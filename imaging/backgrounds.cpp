@@ -1,0 +1,125 @@
+// Paints the saver window's background once (fades, the user's picture) and copies the window.
+#include "imaging/backgrounds.h"
+
+#include "host/handles.h"
+#include "imaging/dib_loader.h"
+#include "imaging/gradient.h"
+#include "settings/saver_settings.h"
+
+namespace {
+
+// settings.Background values; 3 and anything unknown paint nothing, like the desktop.
+constexpr UINT kBlackBackground = 0;
+constexpr UINT kBlueFade = 1;
+constexpr UINT kWhiteFade = 2;
+constexpr UINT kDesktop = 4;
+constexpr UINT kOwnBitmap = 5;
+constexpr UINT kOwnColours = 6;
+
+constexpr COLORREF kBlack = RGB(0, 0, 0);
+constexpr COLORREF kBlue = RGB(0, 0, 255);
+constexpr COLORREF kWhite = RGB(255, 255, 255);
+
+void PaintChosenBackground(HWND window, HDC dc, const SaverSettings& settings)
+{
+    switch (settings.Background) {
+    case kBlackBackground: PaintGradient(window, dc, kBlack, kBlack); break;
+    case kBlueFade: PaintGradient(window, dc, kBlue, kBlack); break;
+    case kWhiteFade: PaintGradient(window, dc, kWhite, kBlack); break;
+    case kDesktop: break;
+    case kOwnBitmap: PaintBitmap(window, dc, settings.OwnBitmap, settings.Tiles != 0); break;
+    case kOwnColours: PaintGradient(window, dc, settings.Color1, settings.Color2); break;
+    default: break;
+    }
+}
+
+void PaintBand(HDC dc, const RECT& client, int row, COLORREF colour)
+{
+    UniqueBrush brush(CreateSolidBrush(colour));
+    if (!brush) return;
+    const RECT band{client.left, client.top + row, client.right, client.top + row + 1};
+    FillRect(dc, &band, brush.get());
+}
+
+bool FileExists(const char* path)
+{
+    const DWORD attributes = GetFileAttributesA(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+void StretchOver(HDC dc, const RECT& client, HDC picture, const BITMAP& size)
+{
+    StretchBlt(dc, 0, 0, client.right, client.bottom, picture, 0, 0, size.bmWidth, size.bmHeight,
+               SRCCOPY);
+}
+
+// Columns left to right, each top to bottom; a tile may start right on the edge.
+void TileOver(HDC dc, const RECT& client, HDC picture, const BITMAP& size)
+{
+    for (int x = 0; x <= client.right; x += size.bmWidth)
+        for (int y = 0; y <= client.bottom; y += size.bmHeight)
+            BitBlt(dc, x, y, size.bmWidth, size.bmHeight, picture, 0, 0, SRCCOPY);
+}
+
+void ShowPicture(HWND window, HDC dc, HBITMAP bitmap, bool tiled)
+{
+    BITMAP size{};
+    RECT client{};
+    if (!GetObjectA(bitmap, sizeof size, &size) || size.bmWidth <= 0 || size.bmHeight <= 0) return;
+    if (!GetClientRect(window, &client)) return;
+    UniqueMemoryDc picture(CreateCompatibleDC(dc));
+    if (!picture) return;
+    SelectedObject selected(picture.get(), bitmap);
+    if (tiled)
+        TileOver(dc, client, picture.get(), size);
+    else
+        StretchOver(dc, client, picture.get(), size);
+}
+
+}  // namespace
+
+int PaintBackground(HWND window, const SaverSettings& settings)
+{
+    WindowDc dc(window);
+    if (dc) PaintChosenBackground(window, dc.get(), settings);
+    return 0;
+}
+
+// One brush and one FillRect a row: the fade's banding is part of its look.
+void PaintGradient(HWND window, HDC dc, COLORREF top, COLORREF bottom)
+{
+    RECT client{};
+    if (!GetClientRect(window, &client)) return;
+    const int height = client.bottom - client.top;
+    for (int row = 0; row < height; ++row)
+        PaintBand(dc, client, row, GradientRowColour(top, bottom, height, row));
+}
+
+void PaintBitmap(HWND window, HDC dc, const char* path, bool tiled)
+{
+    LoadedDib loaded;
+    if (!FileExists(path) || !DibLoader().LoadFromFile(path, loaded)) {
+        PaintGradient(window, dc, kBlack, kBlack);
+        return;
+    }
+    OwnedDib dib(loaded);
+    // The window's DC keeps its palette (CS_OWNDC): ours goes back out before it is deleted.
+    SelectedPalette palette(dc, dib.paletteInUse, FALSE, false);
+    RealizePalette(dc);
+    ShowPicture(window, dc, dib.bitmap.get(), tiled);
+}
+
+HBITMAP CaptureScreen(HWND window, int width, int height)
+{
+    WindowDc screen(window);
+    if (!screen) return nullptr;
+    UniqueMemoryDc copy(CreateCompatibleDC(screen.get()));
+    if (!copy) return nullptr;
+    UniqueBitmap bitmap(CreateCompatibleBitmap(screen.get(), width, height));
+    if (!bitmap) return nullptr;
+    {
+        SelectedObject selected(copy.get(), bitmap.get());
+        BitBlt(copy.get(), 0, 0, width, height, screen.get(), 0, 0, SRCCOPY);
+    }
+    return bitmap.release();
+}
