@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# Checks the 32-bit product as Windows will see it: PE32, GUI subsystem, the DLLs it may
+# import, its description string and both icon groups.
+set -u
+product=${1:?usage: check_product.sh tavrixsaver.scr}
+objdump=i686-w64-mingw32-objdump
+failures=0
+passes=0
+check() {  # description, command...
+  local description=$1; shift
+  if "$@" >/dev/null 2>&1; then echo "ok: $description"; passes=$((passes + 1)); else echo "FAILED: $description"; failures=$((failures + 1)); fi
+}
+
+headers=$($objdump -p "$product")
+check "is a PE32 file for i386" grep -q 'file format pei-i386' <<<"$headers"
+check "uses the GUI subsystem" grep -qE '^Subsystem\s+00000002' <<<"$headers"
+
+allowed='^(KERNEL32|USER32|GDI32|ADVAPI32|COMDLG32|WINMM|msvcrt)\.dll$'
+imports=$(grep -oP 'DLL Name: \K\S+' <<<"$headers")
+echo "imports: $(echo $imports)"
+unexpected=$(grep -viE "$allowed" <<<"$imports")
+check "imports only the system DLLs it is allowed" test -z "$unexpected"
+for lazy in IMM32 PASSWORD MPR; do
+  check "does not import $lazy (bound at run time)" bash -c "! grep -qi '^$lazy' <<<'$imports'"
+done
+
+strings=$(strings -el "$product")
+check "carries the description \"Tavrix Bildschirmschoner\"" grep -q 'Tavrix Bildschirmschoner' <<<"$strings"
+resources=$(sed -n '/Resource Directory/,$p' <<<"$headers")
+check "has the icon group \"ICON1\"" grep -qE 'name: ICON1' <<<"$resources"
+check "has the icon group 103" grep -qiE 'ID: 0x0*67' <<<"$(sed -n '/Type: 14/,/Type: /p;/Type: GROUP_ICON/,/Type: /p' <<<"$resources")"
+
+echo "product checks: $passes passed, $failures failed"
+exit $((failures > 0))

@@ -1,0 +1,47 @@
+// Starts the built saver under Wine as Windows would, and watches its windows and exit code.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+// The folder of the running test program, which also holds the built saver and fixtures.
+std::string BuildFolder();
+
+// The built saver, and a copy that Wine shows the Windows 98 family (with the fixture DLLs beside it).
+std::string SaverPath();
+std::string Win98SaverPath();
+
+// Polls a condition every few milliseconds until it holds or the time is up.
+bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs);
+
+class SaverProcess {
+public:
+    // arguments: the text after the program name; environment: extra NAME=VALUE entries.
+    SaverProcess(const std::string& program, const std::string& arguments,
+                 const std::vector<std::string>& environment = {});
+    ~SaverProcess();
+    SaverProcess(const SaverProcess&) = delete;
+    SaverProcess& operator=(const SaverProcess&) = delete;
+
+    bool Started() const { return info_.hProcess != nullptr; }
+    DWORD Id() const { return info_.dwProcessId; }
+
+    // The exit code once the process has ended within the time, else STILL_ACTIVE.
+    DWORD WaitForExit(DWORD timeoutMs = 10000);
+    bool Running();
+
+    // A top-level window of this process with the class and title, or null after the time.
+    HWND WaitForWindow(const char* windowClass, const char* title, DWORD timeoutMs = 10000);
+
+private:
+    PROCESS_INFORMATION info_ = {};
+};
+
+constexpr char kSaverClass[] = "WindowsScreenSaverClass";
+constexpr char kSaverTitle[] = "Screen Saver";
+
+// The full-screen saver window of a started saver; null when none came.
+HWND WaitForSaverWindow(SaverProcess& saver);

@@ -1,0 +1,46 @@
+// The settings file as the tests see it: removed, written and read with the real profile calls.
+#include "tests/support/settings_file.h"
+
+#include <windows.h>
+
+#include <fstream>
+#include <sstream>
+
+namespace settings_file {
+
+std::string Path()
+{
+    char folder[MAX_PATH];
+    UINT length = GetWindowsDirectoryA(folder, MAX_PATH);
+    return std::string(folder, length) + "\\tavrixsaver.ini";
+}
+
+void Remove()
+{
+    DeleteFileA(Path().c_str());
+    WritePrivateProfileStringA(nullptr, nullptr, nullptr, "tavrixsaver.ini");  // drop any cached copy
+}
+
+bool Exists() { return GetFileAttributesA(Path().c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+void Write(const char* key, const std::string& value)
+{
+    WritePrivateProfileStringA("Options", key, value.c_str(), "tavrixsaver.ini");
+}
+
+std::string Read(const char* key, const char* fallback)
+{
+    char value[1024];
+    GetPrivateProfileStringA("Options", key, fallback, value, sizeof(value), "tavrixsaver.ini");
+    return value;
+}
+
+std::string Text()
+{
+    std::ifstream file(Path(), std::ios::binary);
+    std::stringstream text;
+    text << file.rdbuf();
+    return text.str();
+}
+
+}  // namespace settings_file
