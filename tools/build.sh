@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Builds both programs from one source: build/win32 (the product) and build/win64 (the tested twin).
+# TAVRIX_BUILD_DIR chooses another folder than build/.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
+build=${TAVRIX_BUILD_DIR:-$top/build}
 
 "$top/tools/install-deps.sh"
 
@@ -13,8 +15,8 @@ configure() {  # build dir, toolchain, extra options
   fi
 }
 
-configure "$top/build/win32" toolchain-i686-w64-mingw32.cmake
-cmake --build "$top/build/win32"
-configure "$top/build/win64" toolchain-x86_64-w64-mingw32.cmake \
-  -DTAVRIX_TESTS=ON -DTAVRIX_PRODUCT="$top/build/win32/tavrixsaver.scr"
-cmake --build "$top/build/win64"
+configure "$build/win32" toolchain-i686-w64-mingw32.cmake
+cmake --build "$build/win32"
+configure "$build/win64" toolchain-x86_64-w64-mingw32.cmake \
+  -DTAVRIX_TESTS=ON -DTAVRIX_PRODUCT="$build/win32/tavrixsaver.scr"
+cmake --build "$build/win64"

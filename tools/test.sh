@@ -3,6 +3,7 @@
 # display, and the checks of the 32-bit product. Extra arguments go to ctest (e.g. -R dismissal).
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
+build=${TAVRIX_BUILD_DIR:-$top/build}
 
 "$top/tools/build.sh"
 
@@ -11,5 +12,5 @@ trap wine_session_stop EXIT
 echo "Starting a private Wine session..."
 wine_session_start
 
-cd "$top/build/win64"
+cd "$build/win64"
 ctest --output-on-failure "$@"
