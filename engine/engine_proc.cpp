@@ -1,0 +1,85 @@
+// The engine's door: which stage is current, and what each message does to it.
+#include "engine/engine_proc.h"
+
+#include <new>
+#include <utility>
+
+#include "engine/animation_engine.h"
+#include "engine/stages.h"
+#include "host/host_window.h"
+
+std::unique_ptr<SaverStage> currentStage;
+int changeDue = 1;
+
+void ResetEngineState()
+{
+    currentStage.reset();
+    changeDue = 1;
+}
+
+namespace {
+
+// The old stage goes first: both stages run their frame timer under the same id.
+// A stage that cannot be made, or made without its settings, leaves none current.
+template <typename Stage>
+void ReplaceCurrentStage(HWND window)
+{
+    currentStage.reset();
+    std::unique_ptr<SaverStage> stage(new (std::nothrow) Stage(window));
+    if (stage && !stage->HasSettings()) stage.reset();
+    currentStage = std::move(stage);
+}
+
+LRESULT OnCreate(HWND window)
+{
+    ReplaceCurrentStage<BackgroundStage>(window);
+    return 1;
+}
+
+LRESULT OnDestroy()
+{
+    ResetEngineState();
+    return 1;
+}
+
+LRESULT OnClose(HWND window, WPARAM wParam, LPARAM lParam)
+{
+    if (currentStage && currentStage->IsBusy()) return 1;  // dropped
+    return HostDefaultProc(window, WM_CLOSE, wParam, lParam);
+}
+
+LRESULT OnEraseBackground(HWND window)
+{
+    if (currentStage) currentStage->OnEraseBackground(window);
+    return 1;
+}
+
+LRESULT OnTimer(HWND window)
+{
+    if (!currentStage) ReplaceCurrentStage<BackgroundStage>(window);
+    if (currentStage && currentStage->OnTimer(window) == 0) {
+        ReplaceCurrentStage<AnimationEngine>(window);
+    }
+    return 1;
+}
+
+LRESULT OnMciNotify(HWND window, WPARAM wParam, LPARAM lParam)
+{
+    if (currentStage) currentStage->OnMciNotify(window, wParam);
+    return HostDefaultProc(window, MM_MCINOTIFY, wParam, lParam);
+}
+
+}  // namespace
+
+LRESULT EngineProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_CREATE: return OnCreate(window);
+    case WM_DESTROY: return OnDestroy();
+    case WM_CLOSE: return OnClose(window, wParam, lParam);
+    case WM_ERASEBKGND: return OnEraseBackground(window);
+    case WM_TIMER: return OnTimer(window);
+    case MM_MCINOTIFY: return OnMciNotify(window, wParam, lParam);
+    default: return HostDefaultProc(window, message, wParam, lParam);
+    }
+}

@@ -1,0 +1,245 @@
+// The pictures of the engine: counting, choosing, loading, placing, moving and drawing them.
+#include "engine/animation_engine.h"
+
+#include <cstddef>
+
+#include "imaging/dib_loader.h"
+
+namespace {
+
+// A memory DC showing one bitmap, as the source of a copy.
+class BitmapSource {
+public:
+    BitmapSource(HDC dc, HBITMAP bitmap)
+        : memory_(CreateCompatibleDC(dc)), shown_(memory_.get(), bitmap)
+    {
+    }
+
+    HDC get() const { return memory_.get(); }
+    explicit operator bool() const { return static_cast<bool>(memory_); }
+
+private:
+    UniqueMemoryDc memory_;
+    SelectedObject shown_;
+};
+
+template <std::size_t Size>
+void FormatPictureName(char (&name)[Size], const char* prefix, unsigned number)
+{
+    wsprintfA(name, "%s%02u", prefix, number);
+}
+
+// The engine keeps the bitmap and palette; the loader's DIB block is given back now.
+void ReleaseDibBlock(HLOCAL block)
+{
+    UniqueLocalMemory owned(block);
+    if (owned) LocalUnlock(owned.get());
+}
+
+}  // namespace
+
+void StepSprite(Sprite& sprite, DWORD now, int screenWidth, int screenHeight)
+{
+    if (!StepDue(now, sprite.lastStep, sprite.stepInterval)) return;
+    sprite.lastStep = now;
+    sprite.prevX = sprite.x;
+    sprite.prevY = sprite.y;
+    StepAxis(sprite.x, sprite.dx, sprite.stepX, screenWidth - sprite.width);
+    StepAxis(sprite.y, sprite.dy, sprite.stepY, screenHeight - sprite.height);
+}
+
+unsigned AnimationEngine::LastSlot() const
+{
+    return ::LastSlot(settings->Pictures);
+}
+
+UINT AnimationEngine::CountPictures(PictureName& prefix) const
+{
+    wsprintfA(prefix, "STYLE%02u_PIC", settings->Style);
+    const HMODULE module = GetModuleHandleA(nullptr);
+    PictureName name;
+    for (UINT number = 1;; ++number) {
+        FormatPictureName(name, prefix, number);
+        if (!FindResourceA(module, name, "DIB")) return number - 1;
+    }
+}
+
+void AnimationEngine::ChangePictures(HDC dc)
+{
+    changeDue = 0;
+    busy = 1;
+    StopChangeTimer();
+
+    PictureName prefix;
+    pictureCount = CountPictures(prefix);
+    for (unsigned slot = 0; slot <= LastSlot(); ++slot) EraseSprite(dc, slot);
+    if (settings->WipeEffect) BitBlt(dc, 0, 0, screenWidth, screenHeight, nullptr, 0, 0, BLACKNESS);
+
+    if (settings->Random) {
+        LoadRandomPictures(prefix);
+    } else {
+        LoadPicturesInOrder(prefix);
+    }
+    nextPicture = AdvanceNextPicture(nextPicture, LastSlot(), pictureCount);
+
+    if (WaveWanted()) sound.PlayWaveFile(window, settings->WaveFile);
+    StartChangeTimer();
+    busy = 0;
+}
+
+void AnimationEngine::LoadRandomPictures(const char* prefix)
+{
+    PictureName name;
+    for (unsigned slot = 0; slot <= LastSlot(); ++slot) {
+        FormatPictureName(name, prefix, RandomPictureNumber(random.Next(), pictureCount));
+        LoadSprite(name, slot);
+    }
+}
+
+void AnimationEngine::LoadPicturesInOrder(const char* prefix)
+{
+    PictureName name;
+    unsigned number = nextPicture;
+    for (unsigned slot = 0; slot <= LastSlot(); ++slot) {
+        number = NextInOrder(number, pictureCount);
+        FormatPictureName(name, prefix, number);
+        LoadSprite(name, slot);
+    }
+}
+
+void AnimationEngine::LoadSprite(const char* name, unsigned slot)
+{
+    LoadedDib dib;
+    // A picture missing from the module is fatal; the loader has already said so.
+    if (!DibLoader().LoadFromResource("DIB", name, dib)) ExitProcess(1);
+
+    Sprite& sprite = sprites[slot];
+    sprite.bitmap.reset(dib.hBitmap);
+    sprite.palette.reset(dib.hPalette);
+    ReleaseDibBlock(dib.hDIB);
+
+    BITMAP size{};
+    GetObjectA(sprite.bitmap.get(), sizeof size, &size);
+    sprite.height = ScaledSize(size.bmHeight, scaleFactor);
+    sprite.width = ScaledSize(size.bmWidth, scaleFactor);
+    PlaceSprite(sprite);
+    sprite.stepInterval = 100 - 10 * settings->Speed;
+    sprite.lastStep = timeGetTime();
+}
+
+void AnimationEngine::PlaceSprite(Sprite& sprite)
+{
+    // One statement per draw: the draws are taken in the order dx, dy, x, y.
+    if (settings->Centered) {
+        sprite.dx = DirectionFromDraw(random.Next());
+        sprite.dy = DirectionFromDraw(random.Next());
+        sprite.x = (screenWidth - sprite.width) / 2;
+        sprite.y = (screenHeight - sprite.height) / 2;
+    } else if (sprite.newPosition) {
+        sprite.dx = DirectionFromDraw(random.Next());
+        sprite.dy = DirectionFromDraw(random.Next());
+        sprite.x = PlacementFromDraw(random.Next(), screenWidth - sprite.width);
+        sprite.y = PlacementFromDraw(random.Next(), screenHeight - sprite.height);
+        sprite.newPosition = static_cast<int>(settings->ChangePos);
+    }
+    // Otherwise the picture takes over the place and travel of the one before it.
+    sprite.prevX = sprite.x;
+    sprite.prevY = sprite.y;
+    sprite.stepX = 1;
+    sprite.stepY = 1;
+    sprite.x = ClampToEdge(sprite.x, screenWidth, sprite.width);
+    sprite.y = ClampToEdge(sprite.y, screenHeight, sprite.height);
+}
+
+void AnimationEngine::EraseSprite(HDC dc, unsigned slot)
+{
+    Sprite& sprite = sprites[slot];
+    if (!sprite.bitmap) return;
+    sprite.bitmap.reset();
+    sprite.palette.reset();
+    if (settings->FitDesktop) {
+        CopyFromScreenCopy(dc, 0, 0, screenWidth, screenHeight);
+    } else {
+        CopyFromScreenCopy(dc, sprite.x, sprite.y, sprite.width + 1, sprite.height + 1);
+    }
+}
+
+void AnimationEngine::DrawSprite(HDC dc, unsigned slot)
+{
+    Sprite& sprite = sprites[slot];
+    if (!sprite.bitmap) return;
+    if (settings->Move) {
+        StepSprite(sprite, timeGetTime(), screenWidth, screenHeight);
+        // The uncovered trail must not paint over the other pictures.
+        ExcludeOtherSprites(dc, slot);
+        RestoreTrail(dc, slot, sprite.prevX, sprite.prevY);
+    }
+    ExcludeSpritesAbove(dc, slot);
+
+    const Destination to = SpriteDestination(sprite);
+    BitmapSource source(dc, sprite.bitmap.get());
+    if (!source) return;
+    StretchBlt(dc, to.x, to.y, to.width, to.height, source.get(), 0, 0,
+               UnscaledSize(sprite.width, scaleFactor), UnscaledSize(sprite.height, scaleFactor),
+               SRCCOPY);
+}
+
+// Where the picture lands; filling the window moves the picture there for good.
+Destination AnimationEngine::SpriteDestination(Sprite& sprite) const
+{
+    if (!settings->FitDesktop) return {sprite.x, sprite.y, sprite.width, sprite.height};
+    if (!settings->Proportional) {
+        sprite.x = 0;
+        sprite.y = 0;
+        return {0, 0, screenWidth, screenHeight};
+    }
+    const Destination fitted =
+        ProportionalDestination(screenWidth, screenHeight, sprite.width, sprite.height);
+    sprite.x = fitted.x;
+    sprite.y = fitted.y;
+    return fitted;
+}
+
+void AnimationEngine::ExcludeOtherSprites(HDC dc, unsigned slot)
+{
+    ExcludeSprites(dc, 0, slot);
+}
+
+void AnimationEngine::ExcludeSpritesAbove(HDC dc, unsigned slot)
+{
+    ExcludeSprites(dc, slot + 1, kSpriteSlots);
+}
+
+// Clips the DC to the window less the rectangles of slots first..LastSlot() but `skipped`.
+// Slots are taken as they stand, filled or not.
+void AnimationEngine::ExcludeSprites(HDC dc, unsigned first, unsigned skipped)
+{
+    UniqueRegion visible(CreateRectRgn(0, 0, screenWidth + 1, screenHeight + 1));
+    if (!visible) return;  // keep the clip we have rather than lose all clipping
+    for (unsigned slot = first; slot <= LastSlot(); ++slot) {
+        if (slot == skipped) continue;
+        const Sprite& other = sprites[slot];
+        UniqueRegion covered(
+            CreateRectRgn(other.x, other.y, other.x + other.width, other.y + other.height));
+        if (covered) CombineRgn(visible.get(), visible.get(), covered.get(), RGN_DIFF);
+    }
+    // The DC keeps its own copy of the region.
+    SelectClipRgn(dc, visible.get());
+}
+
+// Repaints the strips a step uncovered: one row band and one column band of the old place.
+void AnimationEngine::RestoreTrail(HDC dc, unsigned slot, int px, int py)
+{
+    const Sprite& sprite = sprites[slot];
+    const int rowY = sprite.y > py ? py : py + sprite.height;
+    CopyFromScreenCopy(dc, px, rowY, sprite.width + sprite.stepX, sprite.stepY);
+    const int columnX = sprite.x > px ? px : px + sprite.width;
+    CopyFromScreenCopy(dc, columnX, py, sprite.stepX, sprite.height + sprite.stepY);
+}
+
+void AnimationEngine::CopyFromScreenCopy(HDC dc, int x, int y, int width, int height)
+{
+    if (!screenCopy) return;
+    BitmapSource source(dc, screenCopy.get());
+    if (source) BitBlt(dc, x, y, width, height, source.get(), x, y, SRCCOPY);
+}

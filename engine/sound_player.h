@@ -1,0 +1,21 @@
+// The saver's sound: MIDI music through the MCI sequencer, wave sounds through PlaySound.
+#pragma once
+
+#include <windows.h>
+#include <mmsystem.h>
+
+// Holds the id of the open sequencer. Neither making nor dropping a player touches the
+// device; whoever opened it closes it with CloseMidi.
+class SoundPlayer {
+public:
+    // Opens the file on the sequencer and starts it; the window hears MM_MCINOTIFY at
+    // the end. FALSE when the file or the MIDI port is unusable (nothing stays open).
+    BOOL PlayMidiFile(HWND window, const char* path);
+    MCIERROR CloseMidi(HWND window);
+
+    BOOL PlayWaveFile(HWND window, const char* path);
+    BOOL StopWave(HWND window);
+
+private:
+    MCIDEVICEID deviceId = 0;
+};
