@@ -1,0 +1,130 @@
+// Drawing helpers the scenes share: supersampled fills, soft edges, profiles, stars, spruce rows.
+#pragma once
+
+#include <cmath>
+#include <cstdint>
+#include <vector>
+
+#include "image.h"
+#include "noise.h"
+
+// Averages shade(x, y) over an n x n grid inside every pixel (x right, y down, in pixels).
+// The grid is regular, so a sample's sub-column is int(x * n): scenes cache per-column profiles.
+template <class Shade>
+void FillPixels(Image& image, int samples, Shade shade) {
+    const float weight = 1.0f / float(samples * samples);
+    for (int y = 0; y < image.Height(); ++y) {
+        for (int x = 0; x < image.Width(); ++x) {
+            Rgb sum;
+            for (int sy = 0; sy < samples; ++sy)
+                for (int sx = 0; sx < samples; ++sx) sum += shade(x + (sx + 0.5f) / samples, y + (sy + 0.5f) / samples);
+            image.At(x, y) = sum * weight;
+        }
+    }
+}
+
+inline int SubColumn(float x, int samples) { return int(x * float(samples)); }
+
+// A colour with how much of the pixel it covers.
+struct Layer {
+    Rgb colour;
+    float alpha = 0.0f;
+};
+
+// Like FillPixels, but lays the shaded layer over what the image already holds.
+template <class Shade>
+void BlendPixels(Image& image, int samples, Shade shade) {
+    const float weight = 1.0f / float(samples * samples);
+    for (int y = 0; y < image.Height(); ++y) {
+        for (int x = 0; x < image.Width(); ++x) {
+            Rgb premultiplied;
+            float alpha = 0.0f;
+            for (int sy = 0; sy < samples; ++sy) {
+                for (int sx = 0; sx < samples; ++sx) {
+                    Layer layer = shade(x + (sx + 0.5f) / samples, y + (sy + 0.5f) / samples);
+                    premultiplied += layer.colour * layer.alpha;
+                    alpha += layer.alpha;
+                }
+            }
+            Rgb& pixel = image.At(x, y);
+            pixel = pixel * (1.0f - alpha * weight) + premultiplied * weight;
+        }
+    }
+}
+
+// Share of a pixel inside an edge, from the signed distance to it (positive inside).
+inline float Coverage(float insideDistance, float pixel) { return Clamp01(insideDistance / pixel + 0.5f); }
+
+// Adds a small Gaussian spot of light, e.g. a star; sigma in pixels.
+inline void AddGlow(Image& image, float cx, float cy, float sigma, Rgb colour) {
+    int reach = int(std::ceil(sigma * 3.0f));
+    int x0 = int(std::floor(cx)) - reach, y0 = int(std::floor(cy)) - reach;
+    for (int y = y0; y <= y0 + 2 * reach + 1; ++y) {
+        for (int x = x0; x <= x0 + 2 * reach + 1; ++x) {
+            if (x < 0 || y < 0 || x >= image.Width() || y >= image.Height()) continue;
+            float dx = x + 0.5f - cx, dy = y + 0.5f - cy;
+            image.At(x, y) += colour * std::exp(-(dx * dx + dy * dy) / (2.0f * sigma * sigma));
+        }
+    }
+}
+
+// A 1-D function sampled once on a fine grid and read back by linear interpolation;
+// skylines and shorelines are costly fractal sums that every pixel in a column needs.
+class Profile {
+public:
+    template <class Function>
+    Profile(float from, float to, int count, Function function) : from_(from), step_((to - from) / float(count - 1)) {
+        values_.reserve(size_t(count));
+        for (int i = 0; i < count; ++i) values_.push_back(function(from + step_ * float(i)));
+    }
+
+    float operator()(float x) const {
+        float position = (x - from_) / step_;
+        int last = int(values_.size()) - 1;
+        if (position <= 0.0f) return values_.front();
+        if (position >= float(last)) return values_.back();
+        int i = int(position);
+        return Mix(values_[size_t(i)], values_[size_t(i) + 1], position - float(i));
+    }
+
+private:
+    float from_;
+    float step_;
+    std::vector<float> values_;
+};
+
+// Scatters stars over the image; faint ones far outnumber bright ones, tints from red to blue.
+void ScatterStars(Image& image, int count, float brightness, uint64_t seed);
+
+// How a row of spruces looks; all lengths in picture heights.
+struct Treeline {
+    float spacing;
+    float minHeight;
+    float maxHeight;
+    float widthRatio;  // half width of a spruce's lowest tier, relative to its height
+    uint32_t seed;
+    float presence = 1.0f;  // share of places that hold a tree
+};
+
+// Spruces standing on a ground line between two x positions; only where the ground lies
+// above lowestFoot (a shore ends at the water).
+class SpruceRow {
+public:
+    SpruceRow(const Treeline& line, float from, float to, const Profile& ground, float lowestFoot);
+
+    // Share of the point covered by a spruce; pixel is the anti-aliasing width.
+    float Coverage(float x, float y, float pixel) const;
+
+private:
+    struct Spruce {
+        float centre;
+        float foot;
+        float height;
+        float tiers;
+        float tierShift;
+    };
+
+    Treeline line_;
+    int firstIndex_;
+    std::vector<Spruce> trees_;
+};
