@@ -26,9 +26,18 @@ done
 
 strings=$(strings -el "$product")
 check "carries the description \"Tavrix Bildschirmschoner\"" grep -q 'Tavrix Bildschirmschoner' <<<"$strings"
-resources=$(sed -n '/Resource Directory/,$p' <<<"$headers")
-check "has the icon group \"ICON1\"" grep -qE 'name: ICON1' <<<"$resources"
-check "has the icon group 103" grep -qiE 'ID: 0x0*67' <<<"$(sed -n '/Type: 14/,/Type: /p;/Type: GROUP_ICON/,/Type: /p' <<<"$resources")"
+# The resource tree as objdump prints it: types two blanks in, their names four blanks in.
+resource_names() {  # type id as printed, e.g. 0x00000e for icon groups
+  sed -n '/The .rsrc Resource Directory/,$p' <<<"$headers" |
+    awk -v type="$1" '/^[0-9a-f]+   Entry:/ { inside = ($3 == "ID:" && $4 == type ",") }
+                      inside && /^[0-9a-f]+     Entry:/ { print ($3 == "ID:") ? $4 : $8 }'
+}
+icon_groups=$(resource_names 0x00000e)
+echo "icon groups: $(echo $icon_groups)"
+check "has the icon group \"ICON1\"" grep -qx 'ICON1,' <<<"$icon_groups"
+check "has the icon group 103" grep -qx '0x000067,' <<<"$icon_groups"
+check "has no icon group 100 (the window class goes without an icon)" bash -c "! grep -qx '0x000064,' <<<'$icon_groups'"
+check "has the configuration dialog 2003" grep -qx '0x0007d3,' <<<"$(resource_names 0x000005)"
 
 echo "product checks: $passes passed, $failures failed"
 exit $((failures > 0))

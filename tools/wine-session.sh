@@ -50,16 +50,23 @@ wine_session_start() {
     /d 'no-debugger-installed.exe' /f >/dev/null 2>&1
 }
 
+# Gives a process we started five seconds to go, then ends it for good.
+wine_session_end_process() {
+  local pid=$1
+  for _ in $(seq 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+  kill -9 "$pid" 2>/dev/null || true
+  wait "$pid" 2>/dev/null || true
+}
+
 wine_session_stop() {
   if [ -n "$wine_session_server_pid" ]; then
     "$WINESERVER64" -k >/dev/null 2>&1 || true
-    wait "$wine_session_server_pid" 2>/dev/null || true
-    kill "$wine_session_server_pid" 2>/dev/null || true
+    wine_session_end_process "$wine_session_server_pid"
     wine_session_server_pid=""
   fi
   if [ -n "$wine_session_xvfb_pid" ]; then
     kill "$wine_session_xvfb_pid" 2>/dev/null || true
-    wait "$wine_session_xvfb_pid" 2>/dev/null || true
+    wine_session_end_process "$wine_session_xvfb_pid"
     wine_session_xvfb_pid=""
   fi
   [ -n "$wine_session_dir" ] && rm -rf "$wine_session_dir"

@@ -20,13 +20,20 @@ void CopyBeside(const std::string& folder, const char* name, const char* as)
     CopyFileA((BuildFolder() + name).c_str(), (folder + as).c_str(), FALSE);
 }
 
+void SetRegistryText(const std::string& key, const char* name, const char* value)
+{
+    HKEY opened = nullptr;
+    if (RegCreateKeyA(HKEY_CURRENT_USER, key.c_str(), &opened) != ERROR_SUCCESS) return;
+    RegSetValueExA(opened, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value), lstrlenA(value) + 1);
+    RegCloseKey(opened);
+}
+
+// Wine shows this program the 98 family, and lets it take the MPR.DLL beside it over its own.
 void MarkAsWin98(const char* fileName)
 {
     std::string key = std::string("Software\\Wine\\AppDefaults\\") + fileName;
-    HKEY opened = nullptr;
-    if (RegCreateKeyA(HKEY_CURRENT_USER, key.c_str(), &opened) != ERROR_SUCCESS) return;
-    RegSetValueExA(opened, "Version", 0, REG_SZ, reinterpret_cast<const BYTE*>("win98"), 6);
-    RegCloseKey(opened);
+    SetRegistryText(key, "Version", "win98");
+    SetRegistryText(key + "\\DllOverrides", "mpr", "native,builtin");
 }
 
 std::string EnvironmentBlock(const std::vector<std::string>& extra)

@@ -1,0 +1,42 @@
+// Driving another program's dialogs as a user would: reading their controls, clicking, choosing, typing.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace dialog_driver {
+
+// Waits until the window is shown; a dialog shows itself only once it has filled its controls.
+bool WaitUntilShown(HWND window, DWORD timeoutMs = 10000);
+// Waits until the window has been destroyed.
+bool WaitUntilGone(HWND window, DWORD timeoutMs = 10000);
+// A shown dialog ("#32770") that `owner` owns, such as a chooser it opened; null after the time.
+HWND WaitForOwnedDialog(HWND owner, DWORD timeoutMs = 10000);
+
+// Texts come and go as the bytes of the ...A calls: Windows-1252, as the dialogs themselves use.
+std::string TextOf(HWND window);
+std::string TextOf(HWND dialog, int id);
+bool IsChecked(HWND dialog, int id);
+bool IsEnabled(HWND dialog, int id);
+
+// A mouse click on a button, box or radio button; returns once the dialog has handled it
+// (or after ten seconds, should the click open a modal window after all).
+void Click(HWND dialog, int id);
+// A click on a button that opens a modal window: returns at once, while that window is up.
+void ClickWithoutWaiting(HWND dialog, int id);
+// The command of a dialog's button, as its click or Enter/Esc would send it; returns at once.
+void Press(HWND dialog, int id);
+// A key (VK_ESCAPE, VK_RETURN, ...) pressed while the control has the focus.
+void PressKey(HWND dialog, int id, WPARAM key);
+// Typing into a field: its text is replaced, and the dialog hears of the change.
+void Type(HWND dialog, int id, const std::string& text);
+
+// Drop-down lists: their entries, the shown entry and a choice as the user makes it.
+std::vector<std::string> ListEntries(HWND dialog, int id);
+int ListSelection(HWND dialog, int id);
+std::string ShownEntry(HWND dialog, int id);  // "" when none is selected
+void SelectListEntry(HWND dialog, int id, int index);
+
+}  // namespace dialog_driver
