@@ -218,7 +218,7 @@ void AnimationEngine::ExcludeSprites(HDC dc, unsigned first, unsigned skipped)
     if (!visible) return;  // keep the clip we have rather than lose all clipping
     for (unsigned slot = first; slot <= LastSlot(); ++slot) {
         if (slot == skipped) continue;
-        const Sprite& other = sprites[slot];
+        const Destination other = SpriteDestination(sprites[slot]);
         UniqueRegion covered(
             CreateRectRgn(other.x, other.y, other.x + other.width, other.y + other.height));
         if (covered) CombineRgn(visible.get(), visible.get(), covered.get(), RGN_DIFF);
