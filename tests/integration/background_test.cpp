@@ -10,13 +10,16 @@
 #include <vector>
 
 #include "host/handles.h"
+#include "tests/support/bmp_bytes.h"
+#include "tests/support/engine_window.h"
 #include "tests/support/saver_process.h"
 #include "tests/support/screen.h"
 #include "tests/support/settings_file.h"
 
+using engine_window::RunMessages;
+
 namespace {
 
-constexpr DWORD kFirstChange = 700;  // the background, then the first picture, are on screen by then
 constexpr int kScreenWidth = 1024;
 constexpr int kScreenHeight = 768;
 // Scale 0 shrinks every picture to a tenth (at most 48 x 27), and Centered puts it here.
@@ -28,39 +31,16 @@ constexpr COLORREF kGreen = RGB(0, 255, 0);
 constexpr COLORREF kBlue = RGB(0, 0, 255);
 constexpr COLORREF kWhite = RGB(255, 255, 255);
 // Four bright stripes, left to right, that nothing the saver paints would produce.
-constexpr COLORREF kStripes[4] = {RGB(250, 210, 20), RGB(10, 200, 30), RGB(230, 40, 160),
-                                  RGB(40, 220, 230)};
+constexpr COLORREF kStripes[4] = {RGB(250, 210, 20), RGB(10, 200, 30), RGB(230, 40, 160), RGB(40, 220, 230)};
 
-bool InPictureZone(int x, int y)
-{
-    return x >= kPictureZone.left && x < kPictureZone.right && y >= kPictureZone.top &&
-           y < kPictureZone.bottom;
-}
+COLORREF StripeAt(int x) { return kStripes[x / (kScreenWidth / 4)]; }
 
-// A row of a fade and its colour. Each channel moves from its top value towards its bottom
-// one by (top - bottom) / 768 a row, the fraction cut off; from 255 to 0 that is 85/256 a row.
-struct Row {
-    int y;
-    COLORREF colour;
-};
-
-void ExpectRows(const ScreenShot& shot, const std::vector<Row>& rows)
-{
-    for (const Row& row : rows)
-        for (int x : {0, 200, 800, kScreenWidth - 1})
-            EXPECT_EQ(shot.At(x, row.y), row.colour) << "x " << x << ", row " << row.y;
-}
-
-// A point of the screen to look at.
-struct Probe {
-    int x;
-    int y;
-};
+bool InPictureZone(int x, int y) { return PtInRect(&kPictureZone, POINT{x, y}) != FALSE; }
 
 // Points spread over the whole screen, clear of the picture.
-std::vector<Probe> ProbesAwayFromThePicture()
+std::vector<POINT> ProbesAwayFromThePicture()
 {
-    std::vector<Probe> probes;
+    std::vector<POINT> probes;
     for (int y = 0; y < kScreenHeight; y += 96)
         for (int x = 5; x < kScreenWidth; x += 64)
             if (!InPictureZone(x, y)) probes.push_back({x, y});
@@ -68,21 +48,17 @@ std::vector<Probe> ProbesAwayFromThePicture()
     return probes;
 }
 
-COLORREF StripeAt(int x) { return kStripes[x / (kScreenWidth / 4)]; }
-
 // A full-screen window of the test program standing in for the desktop: four stripes.
 class Desktop {
 public:
     Desktop()
     {
-        WNDCLASSA windowClass = {};
-        windowClass.lpfnWndProc = DefWindowProcA;
-        windowClass.hInstance = GetModuleHandleA(nullptr);
-        windowClass.lpszClassName = "TavrixTestDesktop";
+        const WNDCLASSA windowClass{0, DefWindowProcA, 0, 0, GetModuleHandleA(nullptr),
+                                    nullptr, nullptr, nullptr, nullptr, "TavrixTestDesktop"};
         RegisterClassA(&windowClass);
         window_ = CreateWindowExA(0, "TavrixTestDesktop", "", WS_POPUP | WS_VISIBLE, 0, 0, kScreenWidth,
                                   kScreenHeight, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
-        Pump(100);
+        RunMessages(100);  // Wine shows a window's drawing once its thread looks at its messages
         {
             WindowDc dc(window_);
             for (int stripe = 0; stripe < 4; ++stripe) {
@@ -91,291 +67,164 @@ public:
                 FillRect(dc.get(), &band, brush.get());
             }
         }
-        Pump(200);  // Wine shows a window's drawing once its thread looks at its messages
+        RunMessages(200);
     }
-    ~Desktop()
-    {
-        if (window_) DestroyWindow(window_);
-    }
+    ~Desktop() { DestroyWindow(window_); }
     Desktop(const Desktop&) = delete;
     Desktop& operator=(const Desktop&) = delete;
 
     bool Shown() const
     {
-        ScreenShot shot;
-        for (const Probe& probe : ProbesAwayFromThePicture())
+        const ScreenShot shot;
+        for (const POINT& probe : ProbesAwayFromThePicture())
             if (shot.At(probe.x, probe.y) != StripeAt(probe.x)) return false;
         return true;
-    }
-
-    static void Pump(DWORD ms)
-    {
-        DWORD start = GetTickCount();
-        do {
-            MSG message;
-            while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
-            Sleep(10);
-        } while (GetTickCount() - start < ms);
     }
 
 private:
     HWND window_ = nullptr;
 };
 
-// Ends a saver with key presses: one that comes while a picture changes is dropped.
-void Dismiss(SaverProcess& saver, HWND window)
-{
-    WaitUntil(
-        [&] {
-            PostMessageA(window, WM_KEYDOWN, VK_SPACE, 0);
-            return saver.WaitForExit(100) != STILL_ACTIVE;
-        },
-        5000);
-}
-
-// Starts the full-screen saver, lets it paint and change its picture, and keeps the screen.
-std::unique_ptr<ScreenShot> ShotOfTheRunningSaver()
-{
-    SaverProcess saver(SaverPath(), "/s");
-    HWND window = WaitForSaverWindow(saver);
-    if (window == nullptr) return nullptr;
-    Desktop::Pump(kFirstChange);
-    auto shot = std::make_unique<ScreenShot>();
-    Dismiss(saver, window);
-    return shot;
-}
-
-void Put16(std::vector<uint8_t>& bytes, size_t at, uint32_t value)
-{
-    bytes[at] = uint8_t(value);
-    bytes[at + 1] = uint8_t(value >> 8);
-}
-
-void Put32(std::vector<uint8_t>& bytes, size_t at, uint32_t value)
-{
-    for (int i = 0; i < 4; ++i) bytes[at + i] = uint8_t(value >> (8 * i));
-}
-
 // An uncompressed 24-bit BMP; colourAt(x, y) counts y from the top row.
 std::vector<uint8_t> Bmp24(int width, int height, const std::function<COLORREF(int, int)>& colourAt)
 {
-    const uint32_t stride = (uint32_t(width) * 3 + 3) / 4 * 4;
-    std::vector<uint8_t> bytes(54 + stride * height);
-    bytes[0] = 'B';
-    bytes[1] = 'M';
-    Put32(bytes, 2, uint32_t(bytes.size()));
-    Put32(bytes, 10, 54);
-    Put32(bytes, 14, 40);
-    Put32(bytes, 18, uint32_t(width));
-    Put32(bytes, 22, uint32_t(height));
-    Put16(bytes, 26, 1);
-    Put16(bytes, 28, 24);
-    for (int y = 0; y < height; ++y) {
-        uint8_t* row = &bytes[54 + stride * (height - 1 - y)];  // bottom row first
+    bmp_bytes::Picture picture{40, width, height, 24, 0, 0, 0, 54, {}, 0, {}};
+    for (int y = height - 1; y >= 0; --y) {  // bottom row first, each padded to four bytes
         for (int x = 0; x < width; ++x) {
-            COLORREF colour = colourAt(x, y);
-            row[3 * x] = GetBValue(colour);
-            row[3 * x + 1] = GetGValue(colour);
-            row[3 * x + 2] = GetRValue(colour);
+            const COLORREF colour = colourAt(x, y);
+            for (const BYTE channel : {GetBValue(colour), GetGValue(colour), GetRValue(colour)})
+                picture.pixels.push_back(channel);
         }
+        picture.pixels.resize((picture.pixels.size() + 3) / 4 * 4);
     }
-    return bytes;
+    return bmp_bytes::Bytes(picture);
 }
-
-// A square picture whose top-left pixel is red and all the rest blue: each tile's start shows.
-std::vector<uint8_t> MarkedSquare(int side)
-{
-    return Bmp24(side, side, [](int x, int y) { return x == 0 && y == 0 ? kRed : kBlue; });
-}
-
-// A picture file of the test, in the temporary folder, removed afterwards.
-class PictureFile {
-public:
-    explicit PictureFile(const std::vector<uint8_t>& bytes)
-    {
-        char folder[MAX_PATH] = {};
-        GetTempPathA(MAX_PATH, folder);
-        path_ = std::string(folder) + "tavrix_background_test.bmp";
-        UniqueFile file(CreateFileA(path_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr));
-        DWORD written = 0;
-        if (file && !bytes.empty())
-            WriteFile(file.get(), bytes.data(), DWORD(bytes.size()), &written, nullptr);
-    }
-    ~PictureFile() { DeleteFileA(path_.c_str()); }
-    PictureFile(const PictureFile&) = delete;
-    PictureFile& operator=(const PictureFile&) = delete;
-
-    const std::string& Path() const { return path_; }
-
-private:
-    std::string path_;
-};
 
 class ScreenBackground : public testing::Test {
 protected:
     void SetUp() override
     {
         settings_file::Remove();
-        settings_file::Write("ChangeTime", "3600");
-        settings_file::Write("Scale", "0");  // beyond the dialog's range: a tenth of the size
-        settings_file::Write("Centered", "1");
-        settings_file::Write("Move", "0");
+        // Scale 0, beyond the dialog's range, is a tenth of the size.
+        for (auto [key, value] : {std::pair{"ChangeTime", "3600"}, {"Scale", "0"}, {"Centered", "1"}, {"Move", "0"}})
+            settings_file::Write(key, value);
     }
 
-    std::unique_ptr<ScreenShot> ShotWithBackground(const std::string& background)
+    // Starts the full-screen saver with this background, lets it paint and show its first
+    // picture, keeps the screen and ends the saver.
+    static std::unique_ptr<ScreenShot> ShotWithBackground(const std::string& background)
     {
         settings_file::Write("Background", background);
-        return ShotOfTheRunningSaver();
-    }
-
-    std::unique_ptr<ScreenShot> ShotWithPicture(const std::string& path, bool tiled)
-    {
-        settings_file::Write("OwnBitmap", path);
-        settings_file::Write("Tiles", tiled ? "1" : "0");
-        return ShotWithBackground("5");
+        SaverProcess saver(SaverPath(), "/s");
+        HWND window = WaitForSaverWindow(saver);
+        if (window == nullptr) return nullptr;
+        RunMessages(700);
+        auto shot = std::make_unique<ScreenShot>();
+        // A key press that comes while a picture changes is dropped: press until the saver ends.
+        const auto pressed = [&] {
+            return PostMessageA(window, WM_KEYDOWN, VK_SPACE, 0) && saver.WaitForExit(100) != STILL_ACTIVE;
+        };
+        WaitUntil(pressed, 5000);
+        return shot;
     }
 };
 
-void ExpectEverywhere(const ScreenShot& shot, COLORREF colour, const char* what)
-{
-    for (const Probe& probe : ProbesAwayFromThePicture())
-        EXPECT_EQ(shot.At(probe.x, probe.y), colour) << what << " at " << probe.x << "," << probe.y;
-}
-
 }  // namespace
 
-TEST_F(ScreenBackground, TheBlueFadeRunsFromPureBlueAtTheTopToBlackAtTheBottom)
+// Each channel of a fade moves from its top value towards its bottom one by (top - bottom) / 768
+// a row, the fraction cut off; from 255 to 0 that is 85/256 a row.
+TEST_F(ScreenBackground, TheFadesRunFromTheirTopColourToTheirBottomOne)
 {
-    auto shot = ShotWithBackground("1");
-    ASSERT_TRUE(shot);
-    ExpectRows(*shot, {{0, RGB(0, 0, 255)}, {1, RGB(0, 0, 254)}, {384, RGB(0, 0, 127)}, {767, kBlack}});
-}
-
-TEST_F(ScreenBackground, TheWhiteFadeRunsFromWhiteToBlack)
-{
-    auto shot = ShotWithBackground("2");
-    ASSERT_TRUE(shot);
-    ExpectRows(*shot,
-               {{0, kWhite}, {1, RGB(254, 254, 254)}, {384, RGB(127, 127, 127)}, {767, kBlack}});
-}
-
-TEST_F(ScreenBackground, TheOwnColoursFadeFromTheFirstToTheSecond)
-{
-    settings_file::Write("Color1", "255");       // red
-    settings_file::Write("Color2", "16711680");  // blue
-    auto shot = ShotWithBackground("6");
-    ASSERT_TRUE(shot);
-    ExpectRows(*shot, {{0, RGB(255, 0, 0)},
-                       {1, RGB(254, 0, 0)},
-                       {384, RGB(127, 0, 127)},
-                       {767, RGB(0, 0, 254)}});
-}
-
-TEST_F(ScreenBackground, BlackCoversWhatWasOnTheScreen)
-{
-    Desktop desktop;
-    ASSERT_TRUE(desktop.Shown());
-    auto shot = ShotWithBackground("0");
-    ASSERT_TRUE(shot);
-    ExpectEverywhere(*shot, kBlack, "black");
+    const struct {
+        const char* background;
+        COLORREF rows[4];  // rows 0, 1, 384 and 767
+    } fades[] = {{"1", {kBlue, RGB(0, 0, 254), RGB(0, 0, 127), kBlack}},
+                 {"2", {kWhite, RGB(254, 254, 254), RGB(127, 127, 127), kBlack}},
+                 {"6", {kRed, RGB(254, 0, 0), RGB(127, 0, 127), RGB(0, 0, 254)}}};  // own colours: red to blue
+    settings_file::Write("Color1", "255");
+    settings_file::Write("Color2", "16711680");
+    for (const auto& fade : fades) {
+        auto shot = ShotWithBackground(fade.background);
+        ASSERT_TRUE(shot) << fade.background;
+        for (int row = 0; row < 4; ++row) {
+            const int y = std::vector<int>{0, 1, 384, 767}[row];
+            for (int x : {0, 200, 800, kScreenWidth - 1})
+                EXPECT_EQ(shot->At(x, y), fade.rows[row]) << fade.background << " at " << x << "," << y;
+        }
+    }
 }
 
 TEST_F(ScreenBackground, TheOwnPictureIsStretchedOverTheScreen)
 {
-    // Top row red, green; bottom row blue, white.
-    const COLORREF corners[2][2] = {{kRed, kGreen}, {kBlue, kWhite}};
-    PictureFile picture(Bmp24(2, 2, [&](int x, int y) { return corners[y][x]; }));
-    auto shot = ShotWithPicture(picture.Path(), false);
+    const COLORREF corners[2][2] = {{kRed, kGreen}, {kBlue, kWhite}};  // [row][column]
+    const bmp_bytes::TempFile picture(Bmp24(2, 2, [&](int x, int y) { return corners[y][x]; }));
+    settings_file::Write("OwnBitmap", picture.path());  // not tiled, unless asked for
+    auto shot = ShotWithBackground("5");
     ASSERT_TRUE(shot);
-    EXPECT_EQ(shot->At(0, 0), kRed);
-    EXPECT_EQ(shot->At(511, 100), kRed);
-    EXPECT_EQ(shot->At(100, 383), kRed);
-    EXPECT_EQ(shot->At(512, 100), kGreen);
-    EXPECT_EQ(shot->At(1023, 0), kGreen);
-    EXPECT_EQ(shot->At(100, 384), kBlue);
-    EXPECT_EQ(shot->At(0, 767), kBlue);
-    EXPECT_EQ(shot->At(700, 384), kWhite);
-    EXPECT_EQ(shot->At(1023, 767), kWhite);
+    const struct {
+        int x, y;
+        COLORREF colour;
+    } probes[] = {{0, 0, kRed},      {511, 100, kRed},  {100, 383, kRed},   {512, 100, kGreen}, {1023, 0, kGreen},
+                  {100, 384, kBlue}, {0, 767, kBlue},   {700, 384, kWhite}, {1023, 767, kWhite}};
+    for (const auto& probe : probes) EXPECT_EQ(shot->At(probe.x, probe.y), probe.colour) << probe.x << "," << probe.y;
 }
 
-TEST_F(ScreenBackground, TheOwnPictureIsTiledFromTheTopLeftCorner)
+// A square whose top-left pixel is red and all the rest blue: each tile's start shows.
+TEST_F(ScreenBackground, TheOwnPictureIsTiledFromTheTopLeftCornerAndCutAtTheRightAndBottomEdges)
 {
-    PictureFile picture(MarkedSquare(128));
-    auto shot = ShotWithPicture(picture.Path(), true);
-    ASSERT_TRUE(shot);
-    for (int x = 0; x < kScreenWidth; x += 128) {
-        for (int y = 0; y < kScreenHeight; y += 128) {
-            if (InPictureZone(x, y) || InPictureZone(x + 1, y + 1)) continue;
-            EXPECT_EQ(shot->At(x, y), kRed) << "a tile starts at " << x << "," << y;
-            EXPECT_EQ(shot->At(x + 1, y + 1), kBlue) << x + 1 << "," << y + 1;
+    for (const int side : {128, 100}) {
+        const auto marked = [](int x, int y) { return x == 0 && y == 0 ? kRed : kBlue; };
+        const bmp_bytes::TempFile picture(Bmp24(side, side, marked));
+        settings_file::Write("OwnBitmap", picture.path());
+        settings_file::Write("Tiles", "1");
+        auto shot = ShotWithBackground("5");
+        ASSERT_TRUE(shot) << side;
+        for (int x = 0; x < kScreenWidth; x += side) {
+            for (int y = 0; y < kScreenHeight; y += side) {
+                if (InPictureZone(x, y) || InPictureZone(x + 1, y + 1)) continue;
+                EXPECT_EQ(shot->At(x, y), kRed) << "a tile of " << side << " starts at " << x << "," << y;
+                EXPECT_EQ(shot->At(x + 1, y + 1), kBlue) << side << ": " << x + 1 << "," << y + 1;
+            }
         }
+        for (const POINT& edge : {POINT{1023, 767}, POINT{1023, 699}, POINT{999, 767}})
+            EXPECT_EQ(shot->At(edge.x, edge.y), kBlue) << side << ": " << edge.x << "," << edge.y;
     }
 }
 
-TEST_F(ScreenBackground, TilesThatDoNotFitAreCutAtTheRightAndBottomEdges)
-{
-    PictureFile picture(MarkedSquare(100));
-    auto shot = ShotWithPicture(picture.Path(), true);
-    ASSERT_TRUE(shot);
-    int tiles = 0;
-    for (int x = 0; x < kScreenWidth; x += 100) {
-        for (int y = 0; y < kScreenHeight; y += 100) {
-            ++tiles;
-            if (InPictureZone(x, y)) continue;
-            EXPECT_EQ(shot->At(x, y), kRed) << "a tile starts at " << x << "," << y;
-        }
-    }
-    EXPECT_EQ(tiles, 11 * 8);
-    EXPECT_EQ(shot->At(1023, 767), kBlue);
-    EXPECT_EQ(shot->At(1023, 699), kBlue);
-    EXPECT_EQ(shot->At(999, 767), kBlue);
-}
-
-TEST_F(ScreenBackground, APictureFileThatCannotBeLoadedGivesBlack)
+// The desktop and unknown choices never paint: the window shows what lay beneath it or, under
+// Wine, maybe its own blank surface, which is black; either way no colour of the saver's.
+TEST_F(ScreenBackground, BlackCoversTheScreenAndTheDesktopPaintsNothingOfItsOwn)
 {
     std::vector<uint8_t> cutShort = Bmp24(100, 100, [](int, int) { return kWhite; });
     cutShort.resize(54 + 1000);  // the header still asks for 30,000 bytes of pixels
     std::vector<uint8_t> sizeImageTooSmall = Bmp24(2, 2, [](int, int) { return kWhite; });
-    Put32(sizeImageTooSmall, 34, 4);  // the two rows need 16 bytes
+    bmp_bytes::Put32(sizeImageTooSmall, 34, 4);  // the two rows need 16 bytes
     const std::string text = "Dies ist kein Bild.\r\n";
+    const char* const missing = "C:\\no such folder\\no such picture.bmp";
     const struct {
-        const char* what;
-        std::vector<uint8_t> bytes;
-    } files[] = {{"an empty file", {}},
-                 {"text", std::vector<uint8_t>(text.begin(), text.end())},
-                 {"pixels beyond the end of the file", cutShort},
-                 {"a stated image size too small for the rows", sizeImageTooSmall}};
-
-    for (const auto& file : files) {
-        PictureFile picture(file.bytes);
-        Desktop desktop;
+        const char* background;
+        std::vector<uint8_t> file;
+        const char* path;  // instead of the file's
+        bool mayShowDesktop;
+    } choices[] = {{"0", {}, nullptr, false},         {"5", {}, nullptr, false},  // black; an empty file
+                   {"5", {text.begin(), text.end()}, nullptr, false}, {"5", cutShort, nullptr, false},
+                   {"5", sizeImageTooSmall, nullptr, false},         {"5", {}, missing, false},
+                   {"4", {}, nullptr, true},         {"3", {}, nullptr, true}, {"7", {}, nullptr, true},
+                   {"-1", {}, nullptr, true},        {"4294967295", {}, nullptr, true}};
+    for (const auto& choice : choices) {
+        const bmp_bytes::TempFile picture(choice.file);
+        const Desktop desktop;
         ASSERT_TRUE(desktop.Shown());
-        auto shot = ShotWithPicture(picture.Path(), false);
-        ASSERT_TRUE(shot) << file.what;
-        ExpectEverywhere(*shot, kBlack, file.what);
-    }
-    Desktop desktop;
-    ASSERT_TRUE(desktop.Shown());
-    auto shot = ShotWithPicture("C:\\no such folder\\no such picture.bmp", true);
-    ASSERT_TRUE(shot);
-    ExpectEverywhere(*shot, kBlack, "a missing file");
-}
-
-// A window that never paints shows what lay beneath it; under Wine it may instead show its
-// own blank surface, which is black. Either way no colour of the saver's own appears.
-TEST_F(ScreenBackground, TheDesktopAndTheUnknownChoicesPaintNothingOfTheirOwn)
-{
-    Desktop desktop;
-    ASSERT_TRUE(desktop.Shown());
-    for (const char* background : {"4", "3", "7", "-1", "4294967295"}) {
-        auto shot = ShotWithBackground(background);
-        ASSERT_TRUE(shot) << background;
-        for (const Probe& probe : ProbesAwayFromThePicture()) {
-            COLORREF shown = shot->At(probe.x, probe.y);
-            EXPECT_TRUE(shown == StripeAt(probe.x) || shown == kBlack)
-                << "Background=" << background << " shows " << std::hex << shown << " at " << std::dec
-                << probe.x << "," << probe.y;
+        settings_file::Write("OwnBitmap", choice.path ? choice.path : picture.path());
+        settings_file::Write("Tiles", choice.path ? "1" : "0");
+        auto shot = ShotWithBackground(choice.background);
+        const std::string what = std::string("Background=") + choice.background + ", file " +
+                                 (choice.path ? choice.path : std::to_string(choice.file.size()) + " bytes");
+        ASSERT_TRUE(shot) << what;
+        for (const POINT& probe : ProbesAwayFromThePicture()) {
+            const COLORREF shown = shot->At(probe.x, probe.y);
+            EXPECT_TRUE(shown == kBlack || (choice.mayShowDesktop && shown == StripeAt(probe.x)))
+                << what << " shows " << std::hex << shown << std::dec << " at " << probe.x << "," << probe.y;
         }
     }
 }
