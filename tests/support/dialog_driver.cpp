@@ -82,6 +82,18 @@ void Press(HWND dialog, int id)
     PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
 }
 
+HWND OpenModal(HWND dialog, int id, DWORD timeoutMs)
+{
+    ClickWithoutWaiting(dialog, id);
+    return WaitForOwnedDialog(dialog, timeoutMs);
+}
+
+bool CloseModal(HWND modal, int id, DWORD timeoutMs)
+{
+    Press(modal, id);
+    return WaitUntilGone(modal, timeoutMs);
+}
+
 // The dialog's own message loop turns keys such as Esc and Enter on its controls into its commands.
 void PressKey(HWND dialog, int id, WPARAM key)
 {

@@ -28,6 +28,10 @@ void Click(HWND dialog, int id);
 void ClickWithoutWaiting(HWND dialog, int id);
 // The command of a dialog's button, as its click or Enter/Esc would send it; returns at once.
 void Press(HWND dialog, int id);
+// A click on a button that opens a modal dialog, such as a chooser: that dialog once shown, or null.
+HWND OpenModal(HWND dialog, int id, DWORD timeoutMs = 10000);
+// Presses a button of a modal dialog (IDOK, IDCANCEL); whether the dialog is gone within the time.
+bool CloseModal(HWND modal, int id, DWORD timeoutMs = 10000);
 // A key (VK_ESCAPE, VK_RETURN, ...) pressed while the control has the focus.
 void PressKey(HWND dialog, int id, WPARAM key);
 // Typing into a field: its text is replaced, and the dialog hears of the change.

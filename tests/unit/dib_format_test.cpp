@@ -3,258 +3,106 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstdint>
 #include <vector>
 
+#include "tests/support/bmp_bytes.h"
+
+using namespace bmp_bytes;
+
 namespace {
-
-// A picture with the 40-byte header, described field by field.
-struct InfoPicture {
-    uint32_t headerSize = 40;
-    int32_t width = 4;
-    int32_t height = 2;
-    uint16_t bitCount = 8;
-    uint32_t compression = kCompressionRgb;
-    uint32_t sizeImage = 0;
-    uint32_t clrUsed = 0;
-    uint32_t tableEntries = 256;  // entries actually written
-    uint32_t offBits = 0;         // bfOffBits
-    uint32_t gap = 0;             // bytes between the table and the pixels
-    uint32_t pixelBytes = 8;      // pixel bytes actually written
-};
-
-void Put16(std::vector<uint8_t>& bytes, size_t at, uint32_t value)
-{
-    bytes[at] = uint8_t(value);
-    bytes[at + 1] = uint8_t(value >> 8);
-}
-
-void Put32(std::vector<uint8_t>& bytes, size_t at, uint32_t value)
-{
-    Put16(bytes, at, value & 0xFFFF);
-    Put16(bytes, at + 2, value >> 16);
-}
-
-std::vector<uint8_t> FileHeader(uint32_t offBits)
-{
-    std::vector<uint8_t> bytes(14);
-    bytes[0] = 'B';
-    bytes[1] = 'M';
-    Put32(bytes, 10, offBits);
-    return bytes;
-}
-
-void AppendFilled(std::vector<uint8_t>& bytes, size_t count, uint8_t seed)
-{
-    for (size_t i = 0; i < count; ++i) bytes.push_back(uint8_t(seed + i * 7));
-}
-
-std::vector<uint8_t> Bytes(const InfoPicture& picture)
-{
-    std::vector<uint8_t> bytes = FileHeader(picture.offBits);
-    bytes.resize(14 + 40);
-    Put32(bytes, 14, picture.headerSize);
-    Put32(bytes, 18, uint32_t(picture.width));
-    Put32(bytes, 22, uint32_t(picture.height));
-    Put16(bytes, 26, 1);
-    Put16(bytes, 28, picture.bitCount);
-    Put32(bytes, 30, picture.compression);
-    Put32(bytes, 34, picture.sizeImage);
-    Put32(bytes, 38, 2835);
-    Put32(bytes, 42, 2836);
-    Put32(bytes, 46, picture.clrUsed);
-    Put32(bytes, 50, 7);
-    AppendFilled(bytes, 4 * size_t(picture.tableEntries) + picture.gap, 1);
-    AppendFilled(bytes, picture.pixelBytes, 3);
-    return bytes;
-}
-
-std::vector<uint8_t> CoreBytes(uint16_t width, uint16_t height, uint16_t bitCount,
-                               uint32_t tableEntries, uint32_t pixelBytes)
-{
-    std::vector<uint8_t> bytes = FileHeader(0);
-    bytes.resize(14 + 12);
-    Put32(bytes, 14, 12);
-    Put16(bytes, 18, width);
-    Put16(bytes, 20, height);
-    Put16(bytes, 22, 1);
-    Put16(bytes, 24, bitCount);
-    AppendFilled(bytes, 3 * size_t(tableEntries), 1);
-    AppendFilled(bytes, pixelBytes, 3);
-    return bytes;
-}
 
 DibLayout Read(const std::vector<uint8_t>& bytes, DibSource source = DibSource::Resource)
 {
     return ReadDibLayout(bytes.data(), bytes.size(), bytes.size(), source);
 }
 
-DibVerdict VerdictOf(const InfoPicture& picture)
+template <typename Change>
+std::vector<uint8_t> BytesWith(Change change)
 {
-    return Read(Bytes(picture)).verdict;
+    Picture picture;
+    change(picture);
+    return Bytes(picture);
 }
 
+template <typename Change>
+DibVerdict VerdictWith(Change change) { return Read(BytesWith(change)).verdict; }
+
 // Only the leading bytes, as a file's loader sees them, with a claimed length.
-DibLayout ReadHeadOnly(const InfoPicture& picture, uint64_t sourceBytes)
+DibLayout ReadHeadOnly(const Picture& picture, uint64_t sourceBytes)
 {
     const std::vector<uint8_t> bytes = Bytes(picture);
     return ReadDibLayout(bytes.data(), kBmpHeadBytes, sourceBytes, DibSource::File);
 }
 
+// Colours; table bytes stated and present; pixel offset and bytes in the source;
+// pixel offset and size of the block.
+using Where = std::array<uint32_t, 7>;
+
+Where WhereOf(const DibLayout& layout)
+{
+    return {layout.colourCount,  layout.tableBytes,       layout.tablePresentBytes, layout.pixelOffset,
+            layout.pixelBytes,   layout.blockPixelOffset, layout.blockSize};
+}
+
+std::vector<int64_t> FieldsOf(const DibHeader& h)
+{
+    return {h.size,        h.width,         h.height,        h.planes,  h.bitCount,    h.compression,
+            h.sizeImage,   h.xPelsPerMeter, h.yPelsPerMeter, h.clrUsed, h.clrImportant};
+}
+
 }  // namespace
 
-TEST(DibLayoutOfGoodPictures, AnEightBitPictureWithoutStatedSizeGetsItsRowSize)
+TEST(DibLayoutOfGoodPictures, EveryPartIsPlacedInTheSourceAndTheBlock)
 {
-    InfoPicture picture;
-    picture.width = 423;
-    picture.height = 236;
-    picture.pixelBytes = 100064;
-    const DibLayout layout = Read(Bytes(picture));
-
-    ASSERT_EQ(layout.verdict, DibVerdict::Loadable);
-    EXPECT_EQ(layout.header.sizeImage, 100064u);  // 424-byte rows, 236 of them
-    EXPECT_EQ(layout.header.clrUsed, 256u);
-    EXPECT_EQ(layout.colourCount, 256u);
-    EXPECT_EQ(layout.blockSize, 40u + 1024u + 100064u);
-    EXPECT_EQ(layout.blockPixelOffset, 1064u);
-    EXPECT_EQ(layout.tableOffset, 54u);
-    EXPECT_EQ(layout.tableBytes, 1024u);
-    EXPECT_EQ(layout.tablePresentBytes, 1024u);
-    EXPECT_EQ(layout.pixelOffset, 1078u);
-    EXPECT_EQ(layout.pixelBytes, 100064u);
-    EXPECT_FALSE(layout.coreHeader);
-}
-
-TEST(DibLayoutOfGoodPictures, FieldsTheLoaderDoesNotDecideOnPassUnchanged)
-{
-    InfoPicture picture;
-    picture.clrUsed = 16;
-    picture.tableEntries = 16;
-    const DibLayout layout = Read(Bytes(picture));
-
-    ASSERT_EQ(layout.verdict, DibVerdict::Loadable);
-    EXPECT_EQ(layout.header.size, 40u);
-    EXPECT_EQ(layout.header.width, 4);
-    EXPECT_EQ(layout.header.height, 2);
-    EXPECT_EQ(layout.header.planes, 1);
-    EXPECT_EQ(layout.header.bitCount, 8);
-    EXPECT_EQ(layout.header.compression, kCompressionRgb);
-    EXPECT_EQ(layout.header.xPelsPerMeter, 2835);
-    EXPECT_EQ(layout.header.yPelsPerMeter, 2836);
-    EXPECT_EQ(layout.header.clrUsed, 16u);
-    EXPECT_EQ(layout.header.clrImportant, 7u);
-    EXPECT_EQ(layout.colourCount, 16u);
-    EXPECT_EQ(layout.blockPixelOffset, 40u + 64u);
-}
-
-TEST(DibLayoutOfGoodPictures, ATrueColourPictureHasNoTableAndPixelsRightAfterTheHeader)
-{
-    InfoPicture picture;
-    picture.bitCount = 24;
-    picture.width = 3;
-    picture.tableEntries = 0;
-    picture.pixelBytes = 24;  // two rows of 9 bytes padded to 12
-    const DibLayout layout = Read(Bytes(picture));
-
-    ASSERT_EQ(layout.verdict, DibVerdict::Loadable);
-    EXPECT_EQ(layout.colourCount, 0u);
-    EXPECT_EQ(layout.header.clrUsed, 0u);
-    EXPECT_EQ(layout.header.sizeImage, 24u);
-    EXPECT_EQ(layout.blockPixelOffset, 40u);
-    EXPECT_EQ(layout.pixelOffset, 54u);
-    EXPECT_EQ(layout.blockSize, 64u);
-}
-
-TEST(DibLayoutOfGoodPictures, ImpliedColourCountsFollowTheBitCount)
-{
-    for (const uint16_t bits : {1, 4, 8}) {
-        InfoPicture picture;
-        picture.bitCount = bits;
-        picture.tableEntries = 1u << bits;
-        const DibLayout layout = Read(Bytes(picture));
-        ASSERT_EQ(layout.verdict, DibVerdict::Loadable) << bits;
-        EXPECT_EQ(layout.colourCount, 1u << bits) << bits;
-        EXPECT_EQ(layout.header.sizeImage, 8u) << bits;  // two 4-byte rows whatever the depth
+    const struct {
+        const char* what;
+        void (*make)(Picture&);
+        Where where;
+    } cases[] = {
+        {"8 bits, 424-byte rows", [](Picture& p) { p.width = 423; p.height = 236; p.pixels.resize(100064); },
+         {256, 1024, 1024, 1078, 100064, 1064, 40 + 1024 + 100064}},
+        {"1 bit, colours implied", [](Picture& p) { p.bitCount = 1; p.table.resize(2); }, {2, 8, 8, 62, 8, 48, 56}},
+        {"4 bits, all colours stated", [](Picture& p) { p.bitCount = 4; p.clrUsed = 16; p.table.resize(16); },
+         {16, 64, 64, 118, 8, 104, 112}},
+        {"true colour at the stated offset",
+         [](Picture& p) { p.bitCount = 24; p.width = 3; p.table.clear(); p.pixels.resize(24); p.offBits = 54; },
+         {0, 0, 0, 54, 24, 40, 64}},
+        {"pixels past a gap", [](Picture& p) { p.clrUsed = 2; p.table.resize(2); p.gap = 10; p.offBits = 72; },
+         {2, 8, 8, 72, 8, 48, 56}},
+        {"size beyond the rows", [](Picture& p) { p.sizeImage = 12; p.pixels.resize(12); },
+         {256, 1024, 1024, 1078, 12, 1064, 1076}},
+        {"run-length codes, fewer than the unpacked rows",
+         [](Picture& p) { p.compression = kCompressionRle8; p.sizeImage = 5; p.pixels.resize(5); },
+         {256, 1024, 1024, 1078, 5, 1064, 1069}},
+    };
+    for (const auto& c : cases) {
+        const DibLayout layout = Read(BytesWith(c.make));
+        ASSERT_EQ(layout.verdict, DibVerdict::Loadable) << c.what;
+        EXPECT_EQ(WhereOf(layout), c.where) << c.what;
+        EXPECT_EQ(layout.header.sizeImage, layout.pixelBytes) << c.what;
+        EXPECT_EQ(layout.header.clrUsed, layout.colourCount) << c.what;
     }
 }
 
-TEST(DibLayoutOfGoodPictures, ACoreHeaderBecomesTheFortyByteFormWithTripleEntries)
+TEST(DibLayoutOfGoodPictures, BothHeaderFormsBecomeTheFortyByteForm)
 {
-    const DibLayout layout = Read(CoreBytes(5, 3, 8, 256, 24));
+    const DibLayout info = Read(BytesWith([](Picture& p) { p.clrUsed = 16; p.table.resize(16); }));
+    EXPECT_EQ(FieldsOf(info.header),
+              (std::vector<int64_t>{40, 4, 2, 1, 8, kCompressionRgb, 8, 2835, 2836, 16, 7}));
 
-    ASSERT_EQ(layout.verdict, DibVerdict::Loadable);
-    EXPECT_TRUE(layout.coreHeader);
-    EXPECT_EQ(layout.header.size, 40u);
-    EXPECT_EQ(layout.header.width, 5);
-    EXPECT_EQ(layout.header.height, 3);
-    EXPECT_EQ(layout.header.planes, 1);
-    EXPECT_EQ(layout.header.bitCount, 8);
-    EXPECT_EQ(layout.header.compression, kCompressionRgb);
-    EXPECT_EQ(layout.header.xPelsPerMeter, 0);
-    EXPECT_EQ(layout.header.clrImportant, 0u);
-    EXPECT_EQ(layout.header.clrUsed, 256u);
-    EXPECT_EQ(layout.header.sizeImage, 24u);
-    EXPECT_EQ(layout.tableOffset, 26u);
-    EXPECT_EQ(layout.tableBytes, 768u);
-    EXPECT_EQ(layout.pixelOffset, 26u + 768u);
-    EXPECT_EQ(layout.blockSize, 40u + 1024u + 24u);
+    const DibLayout core = Read(CoreBytes(5, 3, 8, 256, std::vector<uint8_t>(24)));
+    ASSERT_EQ(core.verdict, DibVerdict::Loadable);
+    EXPECT_TRUE(core.coreHeader);  // the table's 3-byte entries are widened
+    EXPECT_EQ(FieldsOf(core.header), (std::vector<int64_t>{40, 5, 3, 1, 8, kCompressionRgb, 24, 0, 0, 256, 0}));
+    EXPECT_EQ(core.tableOffset, 26u);
+    EXPECT_EQ(WhereOf(core), (Where{256, 768, 768, 26 + 768, 24, 1064, 40 + 1024 + 24}));
 }
 
-TEST(DibLayoutOfGoodPictures, ACoreHeadersSizesAreUnsigned)
+TEST(DibLayoutOfGoodPictures, TheLargestPictureIsSizedWithoutOverflowAndABlockPastThirtyTwoBitsRefused)
 {
-    // 0x9000 would be negative if read as a signed 16-bit number.
-    EXPECT_EQ(Read(CoreBytes(0x9000, 1, 24, 0, 0x9000 * 3)).verdict, DibVerdict::BadDimensions);
-    EXPECT_EQ(Read(CoreBytes(1, 0x9000, 24, 0, 4 * 0x9000)).verdict, DibVerdict::BadDimensions);
-}
-
-TEST(DibLayoutOfGoodPictures, PixelsFollowTheTableWhenNoOffsetIsGiven)
-{
-    InfoPicture picture;
-    picture.clrUsed = 2;
-    picture.tableEntries = 2;
-    const DibLayout layout = Read(Bytes(picture));
-    ASSERT_EQ(layout.verdict, DibVerdict::Loadable);
-    EXPECT_EQ(layout.pixelOffset, 54u + 8u);
-}
-
-TEST(DibLayoutOfGoodPictures, PixelsComeFromTheStatedOffsetEvenPastAGap)
-{
-    InfoPicture picture;
-    picture.clrUsed = 2;
-    picture.tableEntries = 2;
-    picture.gap = 10;
-    picture.offBits = 54 + 8 + 10;
-    const DibLayout layout = Read(Bytes(picture));
-    ASSERT_EQ(layout.verdict, DibVerdict::Loadable);
-    EXPECT_EQ(layout.pixelOffset, 72u);
-    EXPECT_EQ(layout.blockPixelOffset, 48u);
-}
-
-TEST(DibLayoutOfGoodPictures, AStatedSizeLargerThanTheRowsIsKept)
-{
-    InfoPicture picture;
-    picture.sizeImage = 12;
-    picture.pixelBytes = 12;
-    const DibLayout layout = Read(Bytes(picture));
-    ASSERT_EQ(layout.verdict, DibVerdict::Loadable);
-    EXPECT_EQ(layout.pixelBytes, 12u);
-}
-
-TEST(DibLayoutOfGoodPictures, RunLengthPicturesUseTheirStatedSize)
-{
-    InfoPicture picture;
-    picture.compression = kCompressionRle8;
-    picture.sizeImage = 5;  // fewer bytes than the unpacked rows: that is the point of packing
-    picture.pixelBytes = 5;
-    const DibLayout layout = Read(Bytes(picture));
-    ASSERT_EQ(layout.verdict, DibVerdict::Loadable);
-    EXPECT_EQ(layout.pixelBytes, 5u);
-    EXPECT_EQ(layout.header.compression, kCompressionRle8);
-}
-
-TEST(DibLayoutOfGoodPictures, TheLargestPictureAllowedIsSizedWithoutOverflow)
-{
-    InfoPicture picture;
+    Picture picture;
     picture.width = kMaxDimension;
     picture.height = kMaxDimension;
     picture.bitCount = 24;
@@ -262,196 +110,118 @@ TEST(DibLayoutOfGoodPictures, TheLargestPictureAllowedIsSizedWithoutOverflow)
     ASSERT_EQ(layout.verdict, DibVerdict::Loadable);
     EXPECT_EQ(layout.header.sizeImage, 98304u * 32767u);  // past INT32_MAX
     EXPECT_EQ(layout.blockSize, 40u + 98304u * 32767u);
+
+    Picture huge;
+    huge.compression = kCompressionRle8;
+    huge.sizeImage = 0xFFFFFF00;
+    EXPECT_EQ(ReadHeadOnly(huge, uint64_t(1) << 33).verdict, DibVerdict::TooLarge);
 }
 
-TEST(DibLayoutRefusals, SomethingOtherThanABitmap)
+TEST(DibLayoutRefusals, SomethingOtherThanABitmapAndEveryCutShortCopyOfOne)
 {
-    std::vector<uint8_t> bytes = Bytes(InfoPicture{});
+    std::vector<uint8_t> bytes = Bytes(Picture{});
     bytes[0] = 'P';
     EXPECT_EQ(Read(bytes).verdict, DibVerdict::NotBitmap);
     EXPECT_EQ(ReadDibLayout(bytes.data(), 0, 0, DibSource::File).verdict, DibVerdict::NotBitmap);
-}
 
-TEST(DibLayoutRefusals, EveryCutShortCopyOfAGoodPicture)
-{
-    for (const auto& good : {Bytes(InfoPicture{}), CoreBytes(3, 2, 4, 16, 8)}) {
+    for (const auto& good : {Bytes(Picture{}), CoreBytes(3, 2, 4, 16, std::vector<uint8_t>(8))}) {
         ASSERT_TRUE(Read(good).Loadable());
-        for (size_t length = 0; length < good.size(); ++length) {
-            EXPECT_FALSE(ReadDibLayout(good.data(), length, length, DibSource::Resource).Loadable())
-                << length;
-            EXPECT_FALSE(ReadDibLayout(good.data(), length, length, DibSource::File).Loadable())
-                << length;
-        }
+        for (size_t length = 0; length < good.size(); ++length)
+            for (const DibSource source : {DibSource::Resource, DibSource::File})
+                EXPECT_FALSE(ReadDibLayout(good.data(), length, length, source).Loadable()) << length;
     }
 }
 
-TEST(DibLayoutRefusals, HeadersOtherThanTheCoreAndInfoForms)
+TEST(DibLayoutRefusals, HeadersFormatsAndStatedSizesWeDoNotLoad)
 {
-    for (const uint32_t size : {0u, 16u, 52u, 56u, 64u, 108u, 124u}) {
-        InfoPicture picture;
-        picture.headerSize = size;
-        EXPECT_EQ(VerdictOf(picture), DibVerdict::UnsupportedHeader) << size;
-    }
-}
+    for (const uint32_t size : {0u, 16u, 52u, 56u, 64u, 108u, 124u})
+        EXPECT_EQ(VerdictWith([&](Picture& p) { p.headerSize = size; }), DibVerdict::UnsupportedHeader) << size;
 
-TEST(DibLayoutRefusals, BitCountsAndCompressionsWeDoNotLoad)
-{
-    struct Format {
-        uint16_t bitCount;
-        uint32_t compression;
-    };
-    const Format refused[] = {{0, 0}, {2, 0}, {16, 0}, {32, 0}, {16, 3}, {32, 3},
-                              {4, 2}, {4, 1}, {24, 1}, {8, 2},  {8, 4},  {8, 5}};
-    for (const Format& format : refused) {
-        InfoPicture picture;
-        picture.bitCount = format.bitCount;
-        picture.compression = format.compression;
-        picture.sizeImage = 8;
-        picture.pixelBytes = 64;
-        EXPECT_EQ(VerdictOf(picture), DibVerdict::UnsupportedFormat)
-            << format.bitCount << "/" << format.compression;
+    const std::pair<uint16_t, uint32_t> formats[] = {{0, 0}, {2, 0}, {16, 0}, {32, 0}, {16, 3}, {32, 3},
+                                                     {4, 2}, {4, 1}, {24, 1}, {8, 2},  {8, 4},  {8, 5}};
+    for (const auto& format : formats) {
+        const auto refused = [&](Picture& p) {
+            p.bitCount = format.first; p.compression = format.second; p.sizeImage = 8; p.pixels.resize(64);
+        };
+        EXPECT_EQ(VerdictWith(refused), DibVerdict::UnsupportedFormat) << format.first << "/" << format.second;
     }
+
+    const auto tooSmall = [](Picture& p) { p.width = 5; p.sizeImage = 15; p.pixels.resize(64); };  // 2 rows of 8
+    EXPECT_EQ(VerdictWith(tooSmall), DibVerdict::SizeImageTooSmall);
+    EXPECT_EQ(VerdictWith([](Picture& p) { p.compression = kCompressionRle8; }), DibVerdict::SizeImageMissing);
 }
 
 TEST(DibLayoutRefusals, EmptyTopDownAndAbsurdDimensions)
 {
-    const int32_t widths[] = {0, -4, kMaxDimension + 1, 0x7FFFFFFF, INT32_MIN};
-    for (const int32_t width : widths) {
-        InfoPicture picture;
-        picture.width = width;
-        EXPECT_EQ(VerdictOf(picture), DibVerdict::BadDimensions) << width;
+    for (const int32_t size : {0, -2, kMaxDimension + 1, INT32_MAX, INT32_MIN}) {
+        EXPECT_EQ(VerdictWith([&](Picture& p) { p.width = size; }), DibVerdict::BadDimensions) << size;
+        EXPECT_EQ(VerdictWith([&](Picture& p) { p.height = size; }), DibVerdict::BadDimensions) << size;
     }
-    const int32_t heights[] = {0, -2, kMaxDimension + 1, 0x7FFFFFFF, INT32_MIN};
-    for (const int32_t height : heights) {
-        InfoPicture picture;
-        picture.height = height;
-        EXPECT_EQ(VerdictOf(picture), DibVerdict::BadDimensions) << height;
-    }
+    // A core header's unsigned 16-bit sizes reach past the largest allowed.
+    EXPECT_EQ(Read(CoreBytes(0x9000, 1, 24, 0, std::vector<uint8_t>(0x9000 * 3))).verdict, DibVerdict::BadDimensions);
+    EXPECT_EQ(Read(CoreBytes(1, 0x9000, 24, 0, std::vector<uint8_t>(4 * 0x9000))).verdict, DibVerdict::BadDimensions);
 }
 
 TEST(DibLayoutRefusals, MoreColoursThanTheBitCountCanUse)
 {
-    const struct {
-        uint16_t bitCount;
-        uint32_t clrUsed;
-    } cases[] = {{1, 3}, {4, 17}, {8, 257}, {8, 0x10000}, {8, 0x10010}, {8, 0xFFFFFFFF}, {24, 257}};
+    const std::pair<uint16_t, uint32_t> cases[] = {{1, 3},       {4, 17},      {8, 257},   {8, 0x10000},
+                                                   {8, 0x10010}, {8, UINT32_MAX}, {24, 257}};
     for (const auto& c : cases) {
-        InfoPicture picture;
-        picture.bitCount = c.bitCount;
-        picture.clrUsed = c.clrUsed;
-        picture.pixelBytes = 64;
-        EXPECT_EQ(VerdictOf(picture), DibVerdict::TooManyColours) << c.bitCount << "/" << c.clrUsed;
+        const auto refused = [&](Picture& p) { p.bitCount = c.first; p.clrUsed = c.second; p.pixels.resize(64); };
+        EXPECT_EQ(VerdictWith(refused), DibVerdict::TooManyColours) << c.first << "/" << c.second;
     }
 }
 
-TEST(DibLayoutRefusals, AStatedSizeSmallerThanTheRows)
+TEST(DibLayoutRefusals, PartsPastTheEndOrPixelsInsideTheHeaders)
 {
-    InfoPicture picture;
-    picture.width = 5;       // 8-byte rows
-    picture.sizeImage = 15;  // two rows need 16
-    picture.pixelBytes = 64;
-    EXPECT_EQ(VerdictOf(picture), DibVerdict::SizeImageTooSmall);
-}
-
-TEST(DibLayoutRefusals, ARunLengthPictureWithoutAStatedSize)
-{
-    InfoPicture picture;
-    picture.compression = kCompressionRle8;
-    EXPECT_EQ(VerdictOf(picture), DibVerdict::SizeImageMissing);
-}
-
-TEST(DibLayoutRefusals, ABlockTooLargeForThirtyTwoBits)
-{
-    InfoPicture picture;
-    picture.compression = kCompressionRle8;
-    picture.sizeImage = 0xFFFFFF00;
-    EXPECT_EQ(ReadHeadOnly(picture, uint64_t(1) << 33).verdict, DibVerdict::TooLarge);
-}
-
-TEST(DibLayoutRefusals, AColourTableRunningPastTheEndOfAResource)
-{
-    InfoPicture picture;
-    picture.tableEntries = 100;  // 256 expected
-    picture.pixelBytes = 0;
-    picture.offBits = 54 + 400 - 8;  // the pixels are there, inside the short table
-    const std::vector<uint8_t> bytes = Bytes(picture);
-    EXPECT_EQ(Read(bytes, DibSource::Resource).verdict, DibVerdict::TableBeyondEnd);
-}
-
-TEST(DibLayoutRefusals, ATableEndingOneByteAfterTheResource)
-{
-    InfoPicture picture;
-    picture.pixelBytes = 0;
+    Picture picture;
+    picture.pixels.clear();
     picture.offBits = 54 + 1024 - 8;  // the last two entries double as the pixels
     std::vector<uint8_t> bytes = Bytes(picture);
     EXPECT_EQ(Read(bytes).verdict, DibVerdict::Loadable);
-
     bytes.pop_back();
     bytes[10] -= 1;  // the pixels still fit, the table no longer does
     EXPECT_EQ(Read(bytes).verdict, DibVerdict::TableBeyondEnd);
+
+    const std::vector<uint8_t> shortPixels = BytesWith([](Picture& p) { p.pixels.pop_back(); });
+    for (const DibSource source : {DibSource::Resource, DibSource::File})
+        EXPECT_EQ(Read(shortPixels, source).verdict, DibVerdict::PixelsBeyondEnd);
+    for (const uint32_t offBits : {54u + 1024u + 1u, UINT32_MAX})
+        EXPECT_EQ(VerdictWith([&](Picture& p) { p.offBits = offBits; }), DibVerdict::PixelsBeyondEnd) << offBits;
+    const auto hugeTrueColour = [](Picture& p) { p.bitCount = 24; p.sizeImage = 0x7FFFFFF0; p.table.clear(); };
+    EXPECT_EQ(VerdictWith(hugeTrueColour), DibVerdict::PixelsBeyondEnd);
+
+    for (const uint32_t offBits : {1u, 14u, 53u})
+        EXPECT_EQ(VerdictWith([&](Picture& p) { p.offBits = offBits; }), DibVerdict::PixelOffsetInHeader) << offBits;
 }
 
-TEST(DibLayoutRefusals, PixelsRunningPastTheEnd)
+TEST(DibLayoutOfFiles, AColourTableCutShortByTheEndIsAllowedInAFileOnly)
 {
-    InfoPicture picture;
-    picture.pixelBytes = 7;  // 8 needed
-    EXPECT_EQ(Read(Bytes(picture), DibSource::Resource).verdict, DibVerdict::PixelsBeyondEnd);
-    EXPECT_EQ(Read(Bytes(picture), DibSource::File).verdict, DibVerdict::PixelsBeyondEnd);
-
-    picture.pixelBytes = 8;
-    picture.offBits = 54 + 1024 + 1;
-    EXPECT_EQ(Read(Bytes(picture)).verdict, DibVerdict::PixelsBeyondEnd);
-
-    picture.offBits = 0xFFFFFFFF;
-    EXPECT_EQ(Read(Bytes(picture)).verdict, DibVerdict::PixelsBeyondEnd);
-
-    picture.offBits = 0;
-    picture.sizeImage = 0x7FFFFFF0;
-    picture.bitCount = 24;
-    picture.tableEntries = 0;
-    EXPECT_EQ(Read(Bytes(picture)).verdict, DibVerdict::PixelsBeyondEnd);
-}
-
-TEST(DibLayoutRefusals, APixelOffsetPointingIntoTheHeaders)
-{
-    for (const uint32_t offBits : {1u, 14u, 53u}) {
-        InfoPicture picture;
-        picture.offBits = offBits;
-        EXPECT_EQ(VerdictOf(picture), DibVerdict::PixelOffsetInHeader) << offBits;
-    }
-}
-
-TEST(DibLayoutOfFiles, AColourTableCutShortByTheEndOfTheFileIsAllowed)
-{
-    InfoPicture picture;
-    picture.tableEntries = 100;  // 256 expected
-    picture.pixelBytes = 0;
-    picture.offBits = 54 + 400 - 8;
+    Picture picture;
+    picture.table.resize(100);  // 256 expected
+    picture.pixels.clear();
+    picture.offBits = 54 + 400 - 8;  // the pixels are there, inside the short table
+    EXPECT_EQ(Read(Bytes(picture), DibSource::Resource).verdict, DibVerdict::TableBeyondEnd);
     const DibLayout layout = Read(Bytes(picture), DibSource::File);
     ASSERT_EQ(layout.verdict, DibVerdict::Loadable);
-    EXPECT_EQ(layout.tableBytes, 1024u);
-    EXPECT_EQ(layout.tablePresentBytes, 400u);
-    EXPECT_EQ(layout.colourCount, 256u);
-}
+    EXPECT_EQ(WhereOf(layout), (Where{256, 1024, 400, 54 + 400 - 8, 8, 1064, 1072}));
 
-TEST(DibLayoutOfFiles, ACutShortTableStillNeedsItsPixels)
-{
-    InfoPicture picture;
-    picture.tableEntries = 100;  // the pixels would follow 256 entries
+    picture.offBits = 0;  // the pixels would follow all 256 entries
+    picture.pixels.resize(8);
     EXPECT_EQ(Read(Bytes(picture), DibSource::File).verdict, DibVerdict::PixelsBeyondEnd);
 }
 
 TEST(DibLayoutOfFiles, OnlyTheLeadingBytesAndTheLengthAreNeeded)
 {
-    InfoPicture picture;
+    Picture picture;
     picture.width = 423;
     picture.height = 236;
-    picture.pixelBytes = 100064;
+    picture.pixels.resize(100064);
     EXPECT_EQ(ReadHeadOnly(picture, 54 + 1024 + 100064).verdict, DibVerdict::Loadable);
     EXPECT_EQ(ReadHeadOnly(picture, 54 + 1024 + 100063).verdict, DibVerdict::PixelsBeyondEnd);
 
     // A small core-header file is shorter than the longest head.
-    const std::vector<uint8_t> core = CoreBytes(1, 1, 1, 2, 4);
+    const std::vector<uint8_t> core = CoreBytes(1, 1, 1, 2, std::vector<uint8_t>(4));
     ASSERT_LT(core.size(), kBmpHeadBytes);
     EXPECT_TRUE(Read(core, DibSource::File).Loadable());
 }
@@ -463,39 +233,27 @@ TEST(ColourTableWidening, TriplesBecomeEntriesWithAZeroFourthByte)
     EXPECT_EQ(table, (std::vector<uint8_t>{1, 2, 3, 0, 4, 5, 6, 0, 7, 8, 9, 0}));
 }
 
-TEST(ReadingInPieces, LongReadsGoInPiecesOf32768AndTheRestInOne)
+TEST(ReadingInPieces, LongReadsGoInPiecesOf32768AndAShortPieceFailsTheWholeRead)
 {
-    const struct {
-        uint32_t count;
-        std::vector<uint32_t> pieces;
-    } cases[] = {{100064, {32768, 32768, 32768, 1760}},
-                 {32768, {32768}},
-                 {65536, {32768, 32768}},
-                 {32769, {32768, 1}},
-                 {10, {10}}};
+    const std::pair<uint32_t, std::vector<uint32_t>> cases[] = {
+        {100064, {32768, 32768, 32768, 1760}}, {32768, {32768}}, {65536, {32768, 32768}}, {32769, {32768, 1}},
+        {10, {10}}};
+    std::vector<uint8_t> destination(100064);
     for (const auto& c : cases) {
-        std::vector<uint8_t> destination(c.count);
         std::vector<uint32_t> pieces;
-        std::vector<size_t> offsets;
         auto read = [&](uint8_t* to, uint32_t size) {
+            EXPECT_EQ(size_t(to - destination.data()), pieces.size() * kReadPiece);
             pieces.push_back(size);
-            offsets.push_back(size_t(to - destination.data()));
             return size;
         };
-        EXPECT_EQ(ReadInPieces(read, destination.data(), c.count), c.count);
-        EXPECT_EQ(pieces, c.pieces) << c.count;
-        for (size_t i = 0; i < offsets.size(); ++i) EXPECT_EQ(offsets[i], i * kReadPiece);
+        EXPECT_EQ(ReadInPieces(read, destination.data(), c.first), c.first);
+        EXPECT_EQ(pieces, c.second) << c.first;
     }
-}
 
-TEST(ReadingInPieces, AShortPieceFailsTheWholeReadAndStopsIt)
-{
-    std::vector<uint8_t> destination(100064);
     int calls = 0;
     auto shortSecondPiece = [&](uint8_t*, uint32_t size) { return ++calls == 2 ? size - 1 : size; };
     EXPECT_EQ(ReadInPieces(shortSecondPiece, destination.data(), 100064), 0u);
-    EXPECT_EQ(calls, 2);
-
+    EXPECT_EQ(calls, 2);  // and no more pieces are read
     auto shortLastPiece = [](uint8_t*, uint32_t size) { return size == 1760 ? 1759u : size; };
     EXPECT_EQ(ReadInPieces(shortLastPiece, destination.data(), 100064), 0u);
 }
