@@ -249,6 +249,22 @@ TEST_F(ConfigDialogSwitches, DisabledBoxesKeepTheirChoiceButTheWipeCountsOnlyWit
     ExpectStored({{"WipeEffect", "0"}, {"Background", "5"}, {"Tiles", "1"}, {"LoopMidi", "1"}});
 }
 
+TEST_F(ConfigDialogSwitches, CentredCountsOnlyAtOriginalSizeAndProportionalOnlyAtScreenSize)
+{
+    ChangeAndOk([](HWND dialog) {
+        for (const int id : {IDC_CENTERED, IDC_SIZE_SCREEN, IDC_PROPORTIONAL}) Click(dialog, id);
+        EXPECT_TRUE(IsChecked(dialog, IDC_CENTERED));
+    });
+    ExpectStored({{"Centered", "0"}, {"Proportional", "1"}, {"FitDesktop", "1"}});
+
+    ChangeAndOk([](HWND dialog) {
+        EXPECT_FALSE(IsChecked(dialog, IDC_CENTERED)) << "what was not stored does not come back";
+        for (const int id : {IDC_SIZE_ORIGINAL, IDC_CENTERED}) Click(dialog, id);
+        EXPECT_TRUE(IsChecked(dialog, IDC_PROPORTIONAL));
+    });
+    ExpectStored({{"Centered", "1"}, {"Proportional", "0"}, {"FitDesktop", "0"}});
+}
+
 using ConfigDialogFields = ConfigDialog;
 
 TEST_F(ConfigDialogFields, TypedFieldsStoreWhatTheSettingsCanHold)
