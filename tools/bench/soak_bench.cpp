@@ -17,6 +17,7 @@
 
 #include "engine/engine_proc.h"
 #include "host/handles.h"
+#include "tests/support/engine_window.h"
 #include "tests/support/saver_process.h"
 #include "tests/support/settings_file.h"
 
@@ -60,26 +61,12 @@ unsigned ProbeIndex()
     return LOWORD(reinterpret_cast<ULONG_PTR>(probe.get()));
 }
 
-// The engine's own messages go to it; input and activation, which the host would turn into a
-// close, are no concern here.
-LRESULT CALLBACK EngineWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    switch (message) {
-    case WM_CREATE:
-    case WM_DESTROY:
-    case WM_ERASEBKGND:
-    case WM_TIMER:
-    case MM_MCINOTIFY: return EngineProc(window, message, wParam, lParam);
-    default: return DefWindowProcA(window, message, wParam, lParam);
-    }
-}
-
 // Full-screen like the saver's, shown without taking the activation: the saver ends when it loses it.
 HWND CreateEngineWindow()
 {
     WNDCLASSA windowClass{};
     windowClass.style = CS_OWNDC;
-    windowClass.lpfnWndProc = EngineWindowProc;
+    windowClass.lpfnWndProc = engine_window::EngineWindowProc;
     windowClass.hInstance = GetModuleHandleA(nullptr);
     windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
     windowClass.lpszClassName = "TavrixSoakBench";
