@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "host/handles.h"
+#include "win32/handles.h"
 #include "tests/support/bmp_bytes.h"
 #include "tests/support/engine_window.h"
 #include "tests/support/saver_process.h"

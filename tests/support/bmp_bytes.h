@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "host/handles.h"
+#include "win32/handles.h"
 
 namespace bmp_bytes {
 

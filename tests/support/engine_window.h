@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "engine/engine_proc.h"
-#include "host/handles.h"
+#include "win32/handles.h"
 
 namespace engine_window {
 

@@ -1,5 +1,5 @@
 // The handle owners: one release per handle, moves leave the source empty.
-#include "host/handles.h"
+#include "win32/handles.h"
 
 #include <gtest/gtest.h>
 

@@ -16,7 +16,7 @@
 #include <string>
 
 #include "engine/engine_proc.h"
-#include "host/handles.h"
+#include "win32/handles.h"
 #include "tests/support/engine_window.h"
 #include "tests/support/saver_process.h"
 #include "tests/support/settings_file.h"

@@ -50,6 +50,16 @@ struct GdiObjectTraits {
     static void Close(Handle h) { DeleteObject(h); }
 };
 
+// The stock palette stands in for pictures without colours; it belongs to the system.
+struct PaletteTraits {
+    using Handle = HPALETTE;
+    static Handle Invalid() { return nullptr; }
+    static void Close(Handle h)
+    {
+        if (h != static_cast<HPALETTE>(GetStockObject(DEFAULT_PALETTE))) DeleteObject(h);
+    }
+};
+
 struct MemoryDcTraits {
     using Handle = HDC;
     static Handle Invalid() { return nullptr; }
@@ -87,7 +97,7 @@ struct LocalMemoryTraits {
 
 using UniqueBitmap = UniqueHandle<GdiObjectTraits<HBITMAP>>;
 using UniqueBrush = UniqueHandle<GdiObjectTraits<HBRUSH>>;
-using UniquePalette = UniqueHandle<GdiObjectTraits<HPALETTE>>;
+using UniquePalette = UniqueHandle<PaletteTraits>;
 using UniqueRegion = UniqueHandle<GdiObjectTraits<HRGN>>;
 using UniqueMemoryDc = UniqueHandle<MemoryDcTraits>;
 using UniqueModule = UniqueHandle<ModuleTraits>;
@@ -128,6 +138,44 @@ public:
 private:
     HDC dc_;
     HGDIOBJ previous_;
+};
+
+// A logical palette selected into a device context; the previous one goes back when the
+// scope ends (so ours can be deleted), realized again when asked.
+class SelectedPalette {
+public:
+    SelectedPalette(HDC dc, HPALETTE palette, BOOL background, bool realizeOnRestore)
+        : dc_(dc), previous_(SelectPalette(dc, palette, background)), background_(background),
+          realizeOnRestore_(realizeOnRestore)
+    {
+    }
+    ~SelectedPalette()
+    {
+        if (!previous_) return;
+        SelectPalette(dc_, previous_, background_);
+        if (realizeOnRestore_) RealizePalette(dc_);
+    }
+    SelectedPalette(const SelectedPalette&) = delete;
+    SelectedPalette& operator=(const SelectedPalette&) = delete;
+
+private:
+    HDC dc_;
+    HPALETTE previous_;
+    BOOL background_;
+    bool realizeOnRestore_;
+};
+
+// A memory DC compatible with `dc` showing one bitmap: the source of a copy.
+class BitmapSource {
+public:
+    BitmapSource(HDC dc, HBITMAP bitmap) : memory_(CreateCompatibleDC(dc)), shown_(memory_.get(), bitmap) {}
+
+    HDC get() const { return memory_.get(); }
+    explicit operator bool() const { return static_cast<bool>(memory_); }
+
+private:
+    UniqueMemoryDc memory_;
+    SelectedObject shown_;
 };
 
 // A locked movable memory block, unlocked when the scope ends.
