@@ -1,20 +1,13 @@
 // Paints the saver window's background once (fades, the user's picture) and copies the window.
 #include "imaging/backgrounds.h"
 
-#include "host/handles.h"
+#include "win32/handles.h"
 #include "imaging/dib_loader.h"
 #include "imaging/gradient.h"
 #include "settings/saver_settings.h"
+#include "win32/handles.h"
 
 namespace {
-
-// settings.Background values; 3 and anything unknown paint nothing, like the desktop.
-constexpr UINT kBlackBackground = 0;
-constexpr UINT kBlueFade = 1;
-constexpr UINT kWhiteFade = 2;
-constexpr UINT kDesktop = 4;
-constexpr UINT kOwnBitmap = 5;
-constexpr UINT kOwnColours = 6;
 
 constexpr COLORREF kBlack = RGB(0, 0, 0);
 constexpr COLORREF kBlue = RGB(0, 0, 255);
@@ -22,13 +15,14 @@ constexpr COLORREF kWhite = RGB(255, 255, 255);
 
 void PaintChosenBackground(HWND window, HDC dc, const SaverSettings& settings)
 {
-    switch (settings.Background) {
-    case kBlackBackground: PaintGradient(window, dc, kBlack, kBlack); break;
-    case kBlueFade: PaintGradient(window, dc, kBlue, kBlack); break;
-    case kWhiteFade: PaintGradient(window, dc, kWhite, kBlack); break;
-    case kDesktop: break;
-    case kOwnBitmap: PaintBitmap(window, dc, settings.OwnBitmap, settings.Tiles != 0); break;
-    case kOwnColours: PaintGradient(window, dc, settings.Color1, settings.Color2); break;
+    // 3 and any unknown value paint nothing, like the desktop.
+    switch (static_cast<BackgroundChoice>(settings.Background)) {
+    case BackgroundChoice::Black: PaintGradient(window, dc, kBlack, kBlack); break;
+    case BackgroundChoice::BlueFade: PaintGradient(window, dc, kBlue, kBlack); break;
+    case BackgroundChoice::WhiteFade: PaintGradient(window, dc, kWhite, kBlack); break;
+    case BackgroundChoice::Desktop: break;
+    case BackgroundChoice::OwnBitmap: PaintBitmap(window, dc, settings.OwnBitmap, settings.Tiles != 0); break;
+    case BackgroundChoice::OwnColours: PaintGradient(window, dc, settings.Color1, settings.Color2); break;
     default: break;
     }
 }
@@ -67,9 +61,8 @@ void ShowPicture(HWND window, HDC dc, HBITMAP bitmap, bool tiled)
     RECT client{};
     if (!GetObjectA(bitmap, sizeof size, &size) || size.bmWidth <= 0 || size.bmHeight <= 0) return;
     if (!GetClientRect(window, &client)) return;
-    UniqueMemoryDc picture(CreateCompatibleDC(dc));
+    BitmapSource picture(dc, bitmap);
     if (!picture) return;
-    SelectedObject selected(picture.get(), bitmap);
     if (tiled)
         TileOver(dc, client, picture.get(), size);
     else
@@ -97,29 +90,24 @@ void PaintGradient(HWND window, HDC dc, COLORREF top, COLORREF bottom)
 
 void PaintBitmap(HWND window, HDC dc, const char* path, bool tiled)
 {
-    LoadedDib loaded;
-    if (!FileExists(path) || !DibLoader().LoadFromFile(path, loaded)) {
+    LoadedDib dib;
+    if (!FileExists(path) || !DibLoader().LoadFromFile(path, dib)) {
         PaintGradient(window, dc, kBlack, kBlack);
         return;
     }
-    OwnedDib dib(loaded);
     // The window's DC keeps its palette (CS_OWNDC): ours goes back out before it is deleted.
-    SelectedPalette palette(dc, dib.paletteInUse, FALSE, false);
+    SelectedPalette palette(dc, dib.hPalette.get(), FALSE, false);
     RealizePalette(dc);
-    ShowPicture(window, dc, dib.bitmap.get(), tiled);
+    ShowPicture(window, dc, dib.hBitmap.get(), tiled);
 }
 
-HBITMAP CaptureScreen(HWND window, int width, int height)
+UniqueBitmap CaptureScreen(HWND window, int width, int height)
 {
     WindowDc screen(window);
-    if (!screen) return nullptr;
-    UniqueMemoryDc copy(CreateCompatibleDC(screen.get()));
-    if (!copy) return nullptr;
+    if (!screen) return UniqueBitmap();
     UniqueBitmap bitmap(CreateCompatibleBitmap(screen.get(), width, height));
-    if (!bitmap) return nullptr;
-    {
-        SelectedObject selected(copy.get(), bitmap.get());
-        BitBlt(copy.get(), 0, 0, width, height, screen.get(), 0, 0, SRCCOPY);
-    }
-    return bitmap.release();
+    BitmapSource copy(screen.get(), bitmap.get());
+    if (!bitmap || !copy) return UniqueBitmap();
+    BitBlt(copy.get(), 0, 0, width, height, screen.get(), 0, 0, SRCCOPY);
+    return bitmap;
 }

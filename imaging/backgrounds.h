@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include "win32/handles.h"
+
 struct SaverSettings;
 
 // Paints the background that settings.Background names; always 0 (the stage is done).
@@ -14,5 +16,5 @@ void PaintGradient(HWND window, HDC dc, COLORREF top, COLORREF bottom);
 // The user's BMP file, stretched or tiled; black when it cannot be loaded.
 void PaintBitmap(HWND window, HDC dc, const char* path, bool tiled);
 
-// A copy of the window's client area (width x height) as it looks now; the caller owns it.
-HBITMAP CaptureScreen(HWND window, int width, int height);
+// A copy of the window's client area (width x height) as it looks now.
+UniqueBitmap CaptureScreen(HWND window, int width, int height);

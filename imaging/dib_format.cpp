@@ -144,9 +144,6 @@ DibVerdict PlaceInSource(DibLayout& layout, uint32_t pixelOffsetField, uint64_t 
     layout.tableBytes = layout.colourCount * (layout.coreHeader ? 3u : 4u);
     const uint64_t tableEnd = uint64_t(layout.tableOffset) + layout.tableBytes;
     if (tableEnd > sourceBytes && source == DibSource::Resource) return DibVerdict::TableBeyondEnd;
-    const uint64_t tableHeld =
-        sourceBytes > layout.tableOffset ? sourceBytes - layout.tableOffset : 0;
-    layout.tablePresentBytes = uint32_t(std::min<uint64_t>(layout.tableBytes, tableHeld));
 
     if (pixelOffsetField != 0 && pixelOffsetField < layout.tableOffset)
         return DibVerdict::PixelOffsetInHeader;

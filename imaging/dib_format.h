@@ -58,7 +58,6 @@ struct DibLayout {
     uint32_t colourCount = 0;
     uint32_t tableOffset = 0;        // in the source
     uint32_t tableBytes = 0;         // in the source: 3 or 4 bytes an entry
-    uint32_t tablePresentBytes = 0;  // how much of it the source holds
     uint32_t pixelOffset = 0;        // in the source
     uint32_t pixelBytes = 0;         // copied unchanged (bottom-up rows or RLE8 codes)
     uint32_t blockPixelOffset = 0;   // in the block

@@ -12,11 +12,6 @@ namespace {
 constexpr SIZE_T kFirstBlockSize = 1064;  // the header and a full 256-entry table
 constexpr WORD kPaletteVersion = 0x300;
 
-bool IsStockPalette(HPALETTE palette)
-{
-    return palette == static_cast<HPALETTE>(GetStockObject(DEFAULT_PALETTE));
-}
-
 BITMAPINFOHEADER ToInfoHeader(const DibHeader& from)
 {
     BITMAPINFOHEADER header{};
@@ -114,18 +109,11 @@ bool FillFromFile(DibLoader& loader, HANDLE file, uint8_t* block, const DibLayou
            layout.pixelBytes;
 }
 
-// Hands the filled block over with its bitmap and palette, made for the screen.
-bool FinishLoad(DibLoader& loader, UniqueLocalMemory& block, LoadedDib& dib)
+// Makes the bitmap and palette for the screen; the block itself is freed with its owner.
+bool FinishLoad(DibLoader& loader, const UniqueLocalMemory& block, LoadedDib& dib)
 {
     WindowDc screen(nullptr);
-    HPALETTE palette = nullptr;
-    HBITMAP bitmap = nullptr;
-    if (!screen || !loader.CreateBitmapAndPalette(screen.get(), block.get(), &palette, &bitmap))
-        return false;
-    dib.hDIB = block.release();
-    dib.hBitmap = bitmap;
-    dib.hPalette = palette;
-    return true;
+    return screen && loader.CreateBitmapAndPalette(screen.get(), block.get(), dib);
 }
 
 HBITMAP ScreenBitmap(HDC dc, const BITMAPINFOHEADER* header, HPALETTE palette)
@@ -185,40 +173,36 @@ BOOL DibLoader::LoadFromFile(const char* path, LoadedDib& dib)
     return FinishLoad(*this, block, dib);
 }
 
-BOOL DibLoader::CreateBitmapAndPalette(HDC dc, HLOCAL block, HPALETTE* palette, HBITMAP* bitmap)
+BOOL DibLoader::CreateBitmapAndPalette(HDC dc, HLOCAL block, LoadedDib& dib)
 {
     LockedMemory locked(block);
     if (!locked) return FALSE;
     const auto* header = static_cast<const BITMAPINFOHEADER*>(locked.get());
-    const HPALETTE made = CreateDibPalette(header);
-    if (!made) return FALSE;
-    UniquePalette owned(IsStockPalette(made) ? nullptr : made);
-    const HBITMAP screenBitmap = ScreenBitmap(dc, header, made);
-    if (!screenBitmap) return FALSE;
-    (void)owned.release();
-    *palette = made;
-    *bitmap = screenBitmap;
+    UniquePalette palette = CreateDibPalette(header);
+    if (!palette) return FALSE;
+    UniqueBitmap bitmap(ScreenBitmap(dc, header, palette.get()));
+    if (!bitmap) return FALSE;
+    dib.hPalette = std::move(palette);
+    dib.hBitmap = std::move(bitmap);
     return TRUE;
 }
 
-HPALETTE DibLoader::CreateDibPalette(const BITMAPINFOHEADER* header)
+UniquePalette DibLoader::CreateDibPalette(const BITMAPINFOHEADER* header)
 {
-    if (header->biClrUsed == 0) return static_cast<HPALETTE>(GetStockObject(DEFAULT_PALETTE));
+    if (header->biClrUsed == 0) return UniquePalette(static_cast<HPALETTE>(GetStockObject(DEFAULT_PALETTE)));
     const WORD count = LOWORD(header->biClrUsed);
     const HLOCAL buffer = LocalAlloc(LMEM_FIXED, 8 + 4 * SIZE_T(count));
-    if (!buffer) return nullptr;
+    if (!buffer) return UniquePalette();
     ScopeExit freeBuffer([buffer] {
         if (LocalFree(buffer) != nullptr) Beep(3000, 100);
     });
     auto* palette = static_cast<LOGPALETTE*>(buffer);  // a fixed block's handle is its address
     palette->palVersion = kPaletteVersion;
     palette->palNumEntries = count;
-    const auto* table =
-        reinterpret_cast<const RGBQUAD*>(reinterpret_cast<const BYTE*>(header) + header->biSize);
+    const auto* table = reinterpret_cast<const RGBQUAD*>(reinterpret_cast<const BYTE*>(header) + header->biSize);
     PALETTEENTRY* entries = palette->palPalEntry;
-    for (WORD i = 0; i < count; ++i)
-        entries[i] = PALETTEENTRY{table[i].rgbRed, table[i].rgbGreen, table[i].rgbBlue, 0};
-    return CreatePalette(palette);
+    for (WORD i = 0; i < count; ++i) entries[i] = PALETTEENTRY{table[i].rgbRed, table[i].rgbGreen, table[i].rgbBlue, 0};
+    return UniquePalette(CreatePalette(palette));
 }
 
 UINT DibLoader::ReadInChunks(HANDLE file, void* destination, UINT count)
@@ -229,25 +213,3 @@ UINT DibLoader::ReadInChunks(HANDLE file, void* destination, UINT count)
     return ReadInPieces(readPiece, static_cast<uint8_t*>(destination), count);
 }
 
-OwnedDib::OwnedDib(LoadedDib& dib)
-    : block(std::exchange(dib.hDIB, nullptr)),
-      bitmap(std::exchange(dib.hBitmap, nullptr)),
-      palette(IsStockPalette(dib.hPalette) ? nullptr : dib.hPalette),
-      paletteInUse(std::exchange(dib.hPalette, nullptr))
-{
-}
-
-SelectedPalette::SelectedPalette(HDC dc, HPALETTE palette, BOOL background, bool realizeOnRestore)
-    : dc_(dc),
-      previous_(SelectPalette(dc, palette, background)),
-      background_(background),
-      realizeOnRestore_(realizeOnRestore)
-{
-}
-
-SelectedPalette::~SelectedPalette()
-{
-    if (!previous_) return;
-    SelectPalette(dc_, previous_, background_);
-    if (realizeOnRestore_) RealizePalette(dc_);
-}

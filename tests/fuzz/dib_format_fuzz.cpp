@@ -30,15 +30,14 @@ void CheckAccepted(const DibLayout& layout, const uint8_t* data, size_t size, Di
             kInfoHeaderBytes + 4ull * layout.colourCount + layout.pixelBytes);
     Require(layout.blockPixelOffset == kInfoHeaderBytes + 4 * layout.colourCount);
     Require(uint64_t(layout.pixelOffset) + layout.pixelBytes <= size);
-    Require(uint64_t(layout.tableOffset) + layout.tablePresentBytes <= size);
-    Require(layout.tablePresentBytes <= layout.tableBytes);
     Require(layout.tableBytes <= 4 * layout.colourCount);
-    if (source == DibSource::Resource) Require(layout.tablePresentBytes == layout.tableBytes);
+    if (source == DibSource::Resource) Require(uint64_t(layout.tableOffset) + layout.tableBytes <= size);
 
     // The copies the loader makes; the address sanitizer checks their bounds.
     std::vector<uint8_t> block(layout.blockSize);
+    const uint64_t tableHeld = size > layout.tableOffset ? size - layout.tableOffset : 0;
     std::memcpy(block.data() + kInfoHeaderBytes, data + layout.tableOffset,
-                layout.tablePresentBytes);
+                size_t(std::min<uint64_t>(layout.tableBytes, tableHeld)));
     if (layout.coreHeader) WidenColourTriples(block.data() + kInfoHeaderBytes, layout.colourCount);
     std::memcpy(block.data() + layout.blockPixelOffset, data + layout.pixelOffset,
                 layout.pixelBytes);

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "host/handles.h"
+#include "win32/handles.h"
 #include "imaging/dib_loader.h"
 #include "imaging/gradient.h"
 #include "tests/support/dialog_driver.h"
@@ -38,19 +38,18 @@ COLORREF BlueFade(int, int y) { return GradientRowColour(RGB(0, 0, 255), kBlack,
 // first, unchanged stretching mode.
 Pixels Picture(const char* name, int width = 0, int height = 0, int sourceWidth = 0, int sourceHeight = 0)
 {
-    LoadedDib loaded;
-    if (!DibLoader().LoadFromResource("DIB", name, loaded)) return Pixels(nullptr, 0, 0);
-    const OwnedDib dib(loaded);
+    LoadedDib dib;
+    if (!DibLoader().LoadFromResource("DIB", name, dib)) return Pixels(nullptr, 0, 0);
     BITMAP size{};
-    GetObjectA(dib.bitmap.get(), sizeof size, &size);
-    if (width == 0) return Pixels(dib.bitmap.get(), size.bmWidth, size.bmHeight);
+    GetObjectA(dib.hBitmap.get(), sizeof size, &size);
+    if (width == 0) return Pixels(dib.hBitmap.get(), size.bmWidth, size.bmHeight);
     WindowDc screen(nullptr);
     UniqueBitmap canvas(CreateCompatibleBitmap(screen.get(), width, height));
     UniqueMemoryDc to(CreateCompatibleDC(screen.get()));
     UniqueMemoryDc from(CreateCompatibleDC(screen.get()));
     {
         SelectedObject target(to.get(), canvas.get());
-        SelectedObject source(from.get(), dib.bitmap.get());
+        SelectedObject source(from.get(), dib.hBitmap.get());
         StretchBlt(to.get(), 0, 0, width, height, from.get(), 0, 0, sourceWidth ? sourceWidth : size.bmWidth,
                    sourceHeight ? sourceHeight : size.bmHeight, SRCCOPY);
     }

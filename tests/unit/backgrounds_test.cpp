@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "host/handles.h"
+#include "win32/handles.h"
 #include "settings/saver_settings.h"
 #include "tests/support/bmp_bytes.h"
 
@@ -145,7 +145,7 @@ TEST(CapturingTheScreen, TheCopyHasTheAskedSizeAndTheWindowsPixels)
     TestWindow window(24, 12);
     ASSERT_TRUE(window.get());
     window.Fill(kMarker);
-    UniqueBitmap copy(CaptureScreen(window.get(), 24, 12));
+    UniqueBitmap copy = CaptureScreen(window.get(), 24, 12);
     ASSERT_TRUE(copy);
 
     BITMAP size{};

@@ -36,14 +36,13 @@ DibLayout ReadHeadOnly(const Picture& picture, uint64_t sourceBytes)
     return ReadDibLayout(bytes.data(), kBmpHeadBytes, sourceBytes, DibSource::File);
 }
 
-// Colours; table bytes stated and present; pixel offset and bytes in the source;
-// pixel offset and size of the block.
-using Where = std::array<uint32_t, 7>;
+// Colours; table bytes; pixel offset and bytes in the source; pixel offset and size of the block.
+using Where = std::array<uint32_t, 6>;
 
 Where WhereOf(const DibLayout& layout)
 {
-    return {layout.colourCount,  layout.tableBytes,       layout.tablePresentBytes, layout.pixelOffset,
-            layout.pixelBytes,   layout.blockPixelOffset, layout.blockSize};
+    return {layout.colourCount, layout.tableBytes,       layout.pixelOffset,
+            layout.pixelBytes,  layout.blockPixelOffset, layout.blockSize};
 }
 
 std::vector<int64_t> FieldsOf(const DibHeader& h)
@@ -62,20 +61,20 @@ TEST(DibLayoutOfGoodPictures, EveryPartIsPlacedInTheSourceAndTheBlock)
         Where where;
     } cases[] = {
         {"8 bits, 424-byte rows", [](Picture& p) { p.width = 423; p.height = 236; p.pixels.resize(100064); },
-         {256, 1024, 1024, 1078, 100064, 1064, 40 + 1024 + 100064}},
-        {"1 bit, colours implied", [](Picture& p) { p.bitCount = 1; p.table.resize(2); }, {2, 8, 8, 62, 8, 48, 56}},
+         {256, 1024, 1078, 100064, 1064, 40 + 1024 + 100064}},
+        {"1 bit, colours implied", [](Picture& p) { p.bitCount = 1; p.table.resize(2); }, {2, 8, 62, 8, 48, 56}},
         {"4 bits, all colours stated", [](Picture& p) { p.bitCount = 4; p.clrUsed = 16; p.table.resize(16); },
-         {16, 64, 64, 118, 8, 104, 112}},
+         {16, 64, 118, 8, 104, 112}},
         {"true colour at the stated offset",
          [](Picture& p) { p.bitCount = 24; p.width = 3; p.table.clear(); p.pixels.resize(24); p.offBits = 54; },
-         {0, 0, 0, 54, 24, 40, 64}},
+         {0, 0, 54, 24, 40, 64}},
         {"pixels past a gap", [](Picture& p) { p.clrUsed = 2; p.table.resize(2); p.gap = 10; p.offBits = 72; },
-         {2, 8, 8, 72, 8, 48, 56}},
+         {2, 8, 72, 8, 48, 56}},
         {"size beyond the rows", [](Picture& p) { p.sizeImage = 12; p.pixels.resize(12); },
-         {256, 1024, 1024, 1078, 12, 1064, 1076}},
+         {256, 1024, 1078, 12, 1064, 1076}},
         {"run-length codes, fewer than the unpacked rows",
          [](Picture& p) { p.compression = kCompressionRle8; p.sizeImage = 5; p.pixels.resize(5); },
-         {256, 1024, 1024, 1078, 5, 1064, 1069}},
+         {256, 1024, 1078, 5, 1064, 1069}},
     };
     for (const auto& c : cases) {
         const DibLayout layout = Read(BytesWith(c.make));
@@ -97,7 +96,7 @@ TEST(DibLayoutOfGoodPictures, BothHeaderFormsBecomeTheFortyByteForm)
     EXPECT_TRUE(core.coreHeader);  // the table's 3-byte entries are widened
     EXPECT_EQ(FieldsOf(core.header), (std::vector<int64_t>{40, 5, 3, 1, 8, kCompressionRgb, 24, 0, 0, 256, 0}));
     EXPECT_EQ(core.tableOffset, 26u);
-    EXPECT_EQ(WhereOf(core), (Where{256, 768, 768, 26 + 768, 24, 1064, 40 + 1024 + 24}));
+    EXPECT_EQ(WhereOf(core), (Where{256, 768, 26 + 768, 24, 1064, 40 + 1024 + 24}));
 }
 
 TEST(DibLayoutOfGoodPictures, TheLargestPictureIsSizedWithoutOverflowAndABlockPastThirtyTwoBitsRefused)
@@ -204,7 +203,7 @@ TEST(DibLayoutOfFiles, AColourTableCutShortByTheEndIsAllowedInAFileOnly)
     EXPECT_EQ(Read(Bytes(picture), DibSource::Resource).verdict, DibVerdict::TableBeyondEnd);
     const DibLayout layout = Read(Bytes(picture), DibSource::File);
     ASSERT_EQ(layout.verdict, DibVerdict::Loadable);
-    EXPECT_EQ(WhereOf(layout), (Where{256, 1024, 400, 54 + 400 - 8, 8, 1064, 1072}));
+    EXPECT_EQ(WhereOf(layout), (Where{256, 1024, 54 + 400 - 8, 8, 1064, 1072}));
 
     picture.offBits = 0;  // the pixels would follow all 256 entries
     picture.pixels.resize(8);

@@ -4,7 +4,8 @@
 
 #include <cstdio>
 
-#include "engine/stages.h"
+#include "engine/background_stage.h"
+#include "engine/engine_proc.h"
 #include "host/host_window.h"
 #include "imaging/backgrounds.h"
 #include "imaging/dib_loader.h"
@@ -47,10 +48,7 @@ void LoadEveryPicture(int round)
     char name[32];
     wsprintfA(name, "STYLE%02u_PIC%02u", round / 16 % 2, round % 16 + 1);
     LoadedDib dib;
-    if (!DibLoader().LoadFromResource("DIB", name, dib)) return;
-    DeleteObject(dib.hBitmap);
-    DeleteObject(dib.hPalette);
-    LocalFree(dib.hDIB);
+    DibLoader().LoadFromResource("DIB", name, dib);
 }
 
 constexpr UINT kProbe = WM_APP + 1;
@@ -110,7 +108,7 @@ int main()
     Measure("paint the blue gradient (one brush a row)", 20,
             [&](int) { PaintGradient(window, dc, RGB(0, 0, 255), RGB(0, 0, 0)); });
     Measure("copy the window (the background copy)", 20, [&](int) {
-        DeleteObject(CaptureScreen(window, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)));
+        CaptureScreen(window, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
     });
     MeasureInputDelay(window);
     ReleaseDC(window, dc);
