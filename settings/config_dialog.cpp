@@ -24,7 +24,9 @@ constexpr COLORREF kWhite = 0xFFFFFF;
 constexpr int kCustomColors = 16;
 
 // The order in which OK looks for the checked background button.
-constexpr unsigned kBackgroundValues[] = {0, 1, 2, 4, 5, 6};
+constexpr BackgroundChoice kBackgroundValues[] = {BackgroundChoice::Black,   BackgroundChoice::BlueFade,
+                                                  BackgroundChoice::WhiteFade, BackgroundChoice::Desktop,
+                                                  BackgroundChoice::OwnBitmap, BackgroundChoice::OwnColours};
 
 // The ...A functions take Windows-1252 text, not the UTF-8 of this file.
 constexpr const char* kStyleNames[kStyleEntries] = {
@@ -92,23 +94,6 @@ UINT KeptScale(HWND dialog) { return static_cast<UINT>(GetWindowLongPtrA(dialog,
 
 // --- Showing the settings -------------------------------------------------
 
-void FillChecks(HWND dialog, const SaverSettings& settings)
-{
-    SetChecked(dialog, IDC_CHANGE_POS, settings.ChangePos != 0);
-    SetChecked(dialog, IDC_SIZE_SCREEN, settings.FitDesktop != 0);
-    SetChecked(dialog, IDC_SIZE_ORIGINAL, settings.FitDesktop == 0);
-    SetChecked(dialog, IDC_WIPE_EFFECT, settings.WipeEffect != 0);
-    SetChecked(dialog, IDC_PROPORTIONAL, settings.Proportional != 0);
-    SetChecked(dialog, IDC_CENTERED, settings.Centered != 0);
-    SetChecked(dialog, IDC_PLAY_MIDI, settings.PlayMidi != 0);
-    SetChecked(dialog, IDC_PLAY_WAVE, settings.PlayWave != 0);
-    SetChecked(dialog, IDC_LOOP_MIDI, settings.LoopMidi != 0);
-    SetChecked(dialog, IDC_TILES, settings.Tiles != 0);
-    SetChecked(dialog, settings.Move != 0 ? IDC_MOVE_ON : IDC_MOVE_OFF, true);
-    SetChecked(dialog, BackgroundButton(settings.Background), true);
-    SetChecked(dialog, settings.Random != 0 ? IDC_ORDER_RANDOM : IDC_ORDER_SEQUENTIAL, true);
-}
-
 void FillLists(HWND dialog)
 {
     for (unsigned i = 0; i < kSpeedEntries; ++i) {
@@ -119,27 +104,38 @@ void FillLists(HWND dialog)
     for (const char* name : kStyleNames) AddEntry(dialog, IDC_STYLE, name);
 }
 
-// Only a hand-edited file holds an index beyond a list; the visible lists show their last entry.
-void SelectEntries(HWND dialog, const SaverSettings& settings)
+// Only a hand-edited file holds an index beyond a list; a visible list shows its last entry.
+void ShowNumber(HWND dialog, UINT value, const SettingControl& control)
 {
-    Select(dialog, IDC_SPEED, static_cast<int>(ClampListIndex(settings.Speed, kSpeedEntries)));
-    Select(dialog, IDC_SCALE, ScaleSelection(settings.Scale));
-    KeepScale(dialog, settings.Scale);
-    Select(dialog, IDC_PICTURES, static_cast<int>(ClampListIndex(settings.Pictures, kPictureEntries)));
-    Select(dialog, IDC_STYLE, static_cast<int>(ClampListIndex(settings.Style, kStyleEntries)));
+    switch (control.type) {
+    case ControlType::Seconds: SetDlgItemTextA(dialog, control.id, UnsignedText(value).c_str()); break;
+    case ControlType::Check: SetChecked(dialog, control.id, value != 0); break;
+    case ControlType::Choice:
+        SetChecked(dialog, control.id, value != 0);
+        SetChecked(dialog, control.other, value == 0);
+        break;
+    case ControlType::List: Select(dialog, control.id, int(ClampListIndex(value, unsigned(control.other)))); break;
+    case ControlType::HiddenList:
+        Select(dialog, control.id, ScaleSelection(value));
+        KeepScale(dialog, value);
+        break;
+    default: break;
+    }
+}
+
+void ShowSetting(HWND dialog, const SaverSettings& settings, const SettingField& field)
+{
+    if (field.type == SettingType::Number) ShowNumber(dialog, settings.*field.number, field.control);
+    if (field.type == SettingType::Path) SetDlgItemTextA(dialog, field.control.id, settings.*field.path);
 }
 
 void UpdateControls(HWND dialog);
 
 void FillControls(HWND dialog, const SaverSettings& settings)
 {
-    SetDlgItemTextA(dialog, IDC_CHANGE_TIME, UnsignedText(settings.ChangeTime).c_str());
-    FillChecks(dialog, settings);
     FillLists(dialog);
-    SelectEntries(dialog, settings);
-    SetDlgItemTextA(dialog, IDC_BITMAP_FILE, settings.OwnBitmap);
-    SetDlgItemTextA(dialog, IDC_MIDI_FILE, settings.MidiFile);
-    SetDlgItemTextA(dialog, IDC_WAVE_FILE, settings.WaveFile);
+    for (const SettingField& field : kSettingFields) ShowSetting(dialog, settings, field);
+    SetChecked(dialog, BackgroundButton(settings.Background), true);
     UpdateControls(dialog);
 }
 
@@ -188,49 +184,40 @@ void UpdateControls(HWND dialog)
 
 UINT CheckedBackground(HWND dialog)
 {
-    for (unsigned value : kBackgroundValues) {
-        if (IsChecked(dialog, BackgroundButton(value))) return value;
+    for (BackgroundChoice value : kBackgroundValues) {
+        if (IsChecked(dialog, BackgroundButton(UINT(value)))) return UINT(value);
     }
     return 0;
 }
 
-// A box that its switch disables counts only while the switch is on.
-void ReadChoices(HWND dialog, SaverSettings& settings)
+// A box that counts only with another button is 0 while that button is clear; a list
+// that selects nothing (the scale list with a hand-set value) keeps the value it showed.
+UINT ReadNumber(HWND dialog, const SettingControl& control, UINT shown)
 {
-    settings.Background = CheckedBackground(dialog);
-    settings.ChangeTime = ParseSeconds(ItemText(dialog, IDC_CHANGE_TIME));
-    settings.Move = Flag(IsChecked(dialog, IDC_MOVE_ON));
-    settings.Random = Flag(IsChecked(dialog, IDC_ORDER_RANDOM));
-    settings.ChangePos = Flag(IsChecked(dialog, IDC_CHANGE_POS));
-    settings.FitDesktop = Flag(IsChecked(dialog, IDC_SIZE_SCREEN));
-    settings.WipeEffect = Flag(IsChecked(dialog, IDC_WIPE_EFFECT) && IsChecked(dialog, IDC_BACKGROUND_DESKTOP));
-    settings.Centered = Flag(IsChecked(dialog, IDC_CENTERED) && IsChecked(dialog, IDC_SIZE_ORIGINAL));
-    settings.Proportional = Flag(IsChecked(dialog, IDC_PROPORTIONAL) && IsChecked(dialog, IDC_SIZE_SCREEN));
-    settings.PlayMidi = Flag(IsChecked(dialog, IDC_PLAY_MIDI));
-    settings.PlayWave = Flag(IsChecked(dialog, IDC_PLAY_WAVE));
-    settings.LoopMidi = Flag(IsChecked(dialog, IDC_LOOP_MIDI));
-    settings.Tiles = Flag(IsChecked(dialog, IDC_TILES));
+    switch (control.type) {
+    case ControlType::Seconds: return ParseSeconds(ItemText(dialog, control.id));
+    case ControlType::Check: return Flag(IsChecked(dialog, control.id) && (!control.other || IsChecked(dialog, control.other)));
+    case ControlType::Choice: return Flag(IsChecked(dialog, control.id));
+    case ControlType::List: return StoredIndex(Selection(dialog, control.id), 0);
+    case ControlType::HiddenList: return StoredIndex(Selection(dialog, control.id), KeptScale(dialog));
+    default: return shown;
+    }
 }
 
-// A visible list always selects an entry; the scale list selects none when it carries a hand-set value.
-void ReadLists(HWND dialog, SaverSettings& settings)
+void ReadSetting(HWND dialog, SaverSettings& settings, const SettingField& field)
 {
-    settings.Speed = StoredIndex(Selection(dialog, IDC_SPEED), 0);
-    settings.Scale = StoredIndex(Selection(dialog, IDC_SCALE), KeptScale(dialog));
-    settings.Pictures = StoredIndex(Selection(dialog, IDC_PICTURES), 0);
-    settings.Style = StoredIndex(Selection(dialog, IDC_STYLE), 0);
+    switch (field.type) {
+    case SettingType::Number: settings.*field.number = ReadNumber(dialog, field.control, settings.*field.number); break;
+    case SettingType::Path: CopyPathText(settings.*field.path, ItemText(dialog, field.control.id)); break;
+    // The colours are not shown; the working copies hold what the choosers picked.
+    case SettingType::Colour: settings.*field.colour = settings.*field.workingColour; break;
+    }
 }
 
 void ReadControls(HWND dialog, SaverSettings& settings)
 {
-    ReadChoices(dialog, settings);
-    ReadLists(dialog, settings);
-    CopyPathText(settings.OwnBitmap, ItemText(dialog, IDC_BITMAP_FILE));
-    CopyPathText(settings.MidiFile, ItemText(dialog, IDC_MIDI_FILE));
-    CopyPathText(settings.WaveFile, ItemText(dialog, IDC_WAVE_FILE));
-    // The colours are not shown; the working copies hold what the choosers picked.
-    settings.Color1 = settings.Color1_tmp;
-    settings.Color2 = settings.Color2_tmp;
+    for (const SettingField& field : kSettingFields) ReadSetting(dialog, settings, field);
+    settings.Background = CheckedBackground(dialog);
 }
 
 // --- The choosers ---------------------------------------------------------

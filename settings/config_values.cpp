@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "resources/resource_ids.h"
+#include "settings/setting_fields.h"
 
 namespace {
 
@@ -38,13 +39,13 @@ unsigned StoredIndex(std::intptr_t selection, unsigned kept)
 
 int BackgroundButton(unsigned background)
 {
-    switch (background) {
-    case 1: return IDC_BACKGROUND_BLUE;
-    case 2: return IDC_BACKGROUND_WHITE;
-    case 4: return IDC_BACKGROUND_DESKTOP;
-    case 5: return IDC_BACKGROUND_BITMAP;
-    case 6: return IDC_BACKGROUND_GRADIENT;
-    default: return IDC_BACKGROUND_BLACK;  // 0, and values no button stands for
+    switch (static_cast<BackgroundChoice>(background)) {
+    case BackgroundChoice::BlueFade: return IDC_BACKGROUND_BLUE;
+    case BackgroundChoice::WhiteFade: return IDC_BACKGROUND_WHITE;
+    case BackgroundChoice::Desktop: return IDC_BACKGROUND_DESKTOP;
+    case BackgroundChoice::OwnBitmap: return IDC_BACKGROUND_BITMAP;
+    case BackgroundChoice::OwnColours: return IDC_BACKGROUND_GRADIENT;
+    default: return IDC_BACKGROUND_BLACK;  // black, and values no button stands for
     }
 }
 

@@ -5,10 +5,9 @@
 #include <cstdint>
 #include <string>
 
+#include "settings/setting_fields.h"
+
 constexpr std::size_t kPathCharacters = 254;  // what a file-name setting holds, without its NUL
-constexpr unsigned kSpeedEntries = 11;       // "10" .. "100", "max."; the hidden scale list has the same
-constexpr unsigned kPictureEntries = 9;      // "1" .. "9"
-constexpr unsigned kStyleEntries = 2;
 constexpr int kNoSelection = -1;             // a list selection of none, as the list reports it
 
 // The text of entry `index` of the speed and scale lists.

@@ -7,17 +7,29 @@ constexpr char kSettingsFile[] = "tavrixsaver.ini";
 constexpr char kSettingsSection[] = "Options";
 constexpr int kPathStorage = 255;  // 254 characters and the terminating NUL
 
-// Every option of the saver, one field per key. Constructing reads only the
-// dialog's working copies; Load reads the committed keys; Save writes all.
+// The values of the Background setting; 3 and any other value paint nothing.
+enum class BackgroundChoice : UINT {
+    Black = 0,
+    BlueFade = 1,
+    WhiteFade = 2,
+    Desktop = 4,
+    OwnBitmap = 5,
+    OwnColours = 6,
+};
+
+// Every option of the saver, one field per key (the keys, defaults and working copies are
+// listed once, in setting_fields.h). Constructing sets the defaults and reads the dialog's
+// working copies; Load reads the committed keys; Save writes all.
 struct SaverSettings {
     SaverSettings();
 
     void Load();
-    void Save() const;
+    // FALSE when a key could not be written (GetLastError tells why); the keys after it are not tried.
+    BOOL Save() const;
 
-    UINT ChangeTime = 10;
+    UINT ChangeTime = 0;
     UINT Background = 0;
-    UINT Move = 1;
+    UINT Move = 0;
     UINT Random = 0;
     UINT ChangePos = 0;
     UINT FitDesktop = 0;
@@ -29,8 +41,8 @@ struct SaverSettings {
     UINT LoopMidi = 0;
     UINT Tiles = 0;
     UINT Pictures = 0;
-    UINT Scale = 9;
-    UINT Speed = 9;
+    UINT Scale = 0;
+    UINT Speed = 0;
     UINT Style = 0;
     COLORREF Color1 = 0;
     COLORREF Color2 = 0;
