@@ -57,19 +57,6 @@ private:
     LPTOP_LEVEL_EXCEPTION_FILTER previous_;
 };
 
-int RunChosenMode(const ModeChoice& choice)
-{
-    switch (choice.mode) {
-    case RunMode::ConfigUnowned: return static_cast<int>(ShowConfigDialog(nullptr));
-    case RunMode::ConfigOwned: return static_cast<int>(ShowConfigDialog(GetForegroundWindow()));
-    case RunMode::Saver: return RunSaverWindow(nullptr);
-    case RunMode::Preview: return RunPreview(choice.rest);
-    case RunMode::ChangePassword: return hostState.isWin9x ? RunChangePassword(choice.rest) : kBadCommandLine;
-    case RunMode::Invalid: break;
-    }
-    return kBadCommandLine;
-}
-
 bool RegisterSaverClass()
 {
     WNDCLASSA saverClass = {};
@@ -101,22 +88,6 @@ int PumpMessages()
         DispatchMessageA(&message);
     }
     return static_cast<int>(message.wParam);
-}
-
-}  // namespace
-
-void HostEntry()
-{
-    const char* arguments = SkipProgramName(GetCommandLineA());
-    ExitProcess(static_cast<UINT>(HostMain(GetModuleHandleA(nullptr), arguments)));
-}
-
-int HostMain(HINSTANCE instance, const char* arguments)
-{
-    hostState.instance = instance;
-    hostState.isWin9x = DetectWin9x();
-    FaultGuard guard;
-    return RunChosenMode(ChooseRunMode(arguments));
 }
 
 int RunSaverWindow(HWND parent)
@@ -173,3 +144,33 @@ INT_PTR ShowConfigDialog(HWND owner)
     if (!PrepareConfigDialog(hostState.instance)) return 0;
     return DialogBoxParamA(hostState.instance, MAKEINTRESOURCEA(IDD_CONFIG), owner, ConfigDialogProc, 0);
 }
+
+int RunChosenMode(const ModeChoice& choice)
+{
+    switch (choice.mode) {
+    case RunMode::ConfigUnowned: return static_cast<int>(ShowConfigDialog(nullptr));
+    case RunMode::ConfigOwned: return static_cast<int>(ShowConfigDialog(GetForegroundWindow()));
+    case RunMode::Saver: return RunSaverWindow(nullptr);
+    case RunMode::Preview: return RunPreview(choice.rest);
+    case RunMode::ChangePassword: return hostState.isWin9x ? RunChangePassword(choice.rest) : kBadCommandLine;
+    case RunMode::Invalid: break;
+    }
+    return kBadCommandLine;
+}
+
+}  // namespace
+
+void HostEntry()
+{
+    const char* arguments = SkipProgramName(GetCommandLineA());
+    ExitProcess(static_cast<UINT>(HostMain(GetModuleHandleA(nullptr), arguments)));
+}
+
+int HostMain(HINSTANCE instance, const char* arguments)
+{
+    hostState.instance = instance;
+    hostState.isWin9x = DetectWin9x();
+    FaultGuard guard;
+    return RunChosenMode(ChooseRunMode(arguments));
+}
+

@@ -8,8 +8,3 @@
 
 // Chooses the run mode from the arguments and runs it; the result is the exit code.
 int HostMain(HINSTANCE instance, const char* arguments);
-
-int RunSaverWindow(HWND parent);
-int RunPreview(const char* arguments);
-int RunChangePassword(const char* arguments);
-INT_PTR ShowConfigDialog(HWND owner);

@@ -3,8 +3,13 @@
 
 #include <windows.h>
 
+#include "win32/handles.h"
+
 using PasswordVerifier = BOOL(WINAPI*)(HWND window);
 using AssociateContextFunction = HIMC(WINAPI*)(HWND window, HIMC context);
+
+// lastVerifyEnd before the first verification.
+constexpr DWORD kNoVerifyYet = 0xFFFFFFFF;
 
 struct HostState {
     HINSTANCE instance = nullptr;
@@ -14,13 +19,13 @@ struct HostState {
 
     int closeApproved = 0;
     int verifying = 0;
-    HMODULE passwordModule = nullptr;
+    UniqueModule passwordModule;
     PasswordVerifier passwordVerifier = nullptr;
     HMODULE imeModule = nullptr;
     AssociateContextFunction associateContext = nullptr;
     HIMC savedInputContext = nullptr;
     UINT moveThreshold = 4;
-    DWORD lastVerifyEnd = 0xFFFFFFFF;  // no verification yet
+    DWORD lastVerifyEnd = kNoVerifyYet;
     POINT referencePoint = {0, 0};
 };
 

@@ -1,4 +1,4 @@
-// The saver window's two host layers: the class procedure and the default handling.
+// The saver window's outer layer; HostDefaultProc, the layer beneath the engine, is declared with EngineProc.
 #pragma once
 
 #include <windows.h>
@@ -8,6 +8,3 @@ constexpr UINT WM_VERIFY_PASSWORD = WM_APP;
 
 // The class procedure of "WindowsScreenSaverClass"; hands what it does not finish to EngineProc.
 LRESULT CALLBACK HostWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-
-// What EngineProc hands on: input becomes close requests, closes are confirmed.
-LRESULT HostDefaultProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

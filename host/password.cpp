@@ -1,14 +1,13 @@
 // The password machinery of the 95/98 family: verifier, saver-running notice, password change.
 #include "host/password.h"
 
-#include "host/handles.h"
+#include "win32/handles.h"
 #include "host/host_state.h"
 #include "host/host_window.h"
 
 namespace {
 
 constexpr DWORD kVerifyQuietTime = 200;  // ms after an answer in which input asks nothing
-constexpr DWORD kNoVerifyYet = 0xFFFFFFFF;
 
 using PasswordChanger = DWORD(WINAPI*)(LPCSTR provider, HWND owner, DWORD reserved1, DWORD reserved2);
 
@@ -27,10 +26,10 @@ bool PasswordInUse()
 
 void LoadVerifier()
 {
-    hostState.passwordModule = LoadLibraryA("PASSWORD.CPL");
-    if (hostState.passwordModule == nullptr) return;
+    hostState.passwordModule.reset(LoadLibraryA("PASSWORD.CPL"));
+    if (!hostState.passwordModule) return;
     hostState.passwordVerifier = reinterpret_cast<PasswordVerifier>(
-        reinterpret_cast<void*>(GetProcAddress(hostState.passwordModule, "VerifyScreenSavePwd")));
+        reinterpret_cast<void*>(GetProcAddress(hostState.passwordModule.get(), "VerifyScreenSavePwd")));
     if (hostState.passwordVerifier != nullptr)
         SetSaverRunning(TRUE);
     else
@@ -71,15 +70,14 @@ int ConfirmClose(HWND window)
 void ArmPasswordCheck()
 {
     if (!hostState.isWin9x) return;
-    if (hostState.passwordModule != nullptr) DisarmPasswordCheck();
+    if (hostState.passwordModule) DisarmPasswordCheck();
     if (PasswordInUse()) LoadVerifier();
 }
 
 void DisarmPasswordCheck()
 {
-    if (!hostState.isWin9x || hostState.passwordModule == nullptr) return;
-    FreeLibrary(hostState.passwordModule);
-    hostState.passwordModule = nullptr;
+    if (!hostState.isWin9x || !hostState.passwordModule) return;
+    hostState.passwordModule.reset();
     if (hostState.passwordVerifier != nullptr) {
         hostState.passwordVerifier = nullptr;
         SetSaverRunning(FALSE);
