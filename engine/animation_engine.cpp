@@ -1,11 +1,13 @@
 // The pictures' stage from start to end: sound, timers, palette, screen copy, drawing loop.
 #include "engine/animation_engine.h"
 
+#include "engine/engine_proc.h"
 #include "imaging/backgrounds.h"
 
 namespace {
 
 constexpr UINT_PTR kChangeTimer = 2;
+constexpr int kMissingPictureExitCode = 1;
 
 }  // namespace
 
@@ -40,7 +42,7 @@ AnimationEngine::AnimationEngine(HWND window) : SaverStage(window)
     }
     scaleFactor = ScaleFactorFor(settings->Scale, screenWidth);
     // The painted background, for wiping pictures and trails away.
-    screenCopy.reset(CaptureScreen(window, screenWidth, screenHeight));
+    screenCopy = CaptureScreen(window, screenWidth, screenHeight);
     nextPicture = 0;
     StartChangeTimer();
     busy = 0;
@@ -67,15 +69,16 @@ AnimationEngine::~AnimationEngine()
 
 int AnimationEngine::OnTimer(HWND window)
 {
+    if (stopped) return 1;
     {
         WindowDc dc(window);
         StopFrameTimer();
         // Draw as fast as possible, but leave the moment anything (input, a timer,
         // a close) waits in the queue; the message itself stays for the loop.
         MSG waiting;
-        while (!PeekMessageA(&waiting, nullptr, 0, 0, PM_NOREMOVE)) DrawFrame(dc.get());
+        while (!stopped && !PeekMessageA(&waiting, nullptr, 0, 0, PM_NOREMOVE)) DrawFrame(dc.get());
     }
-    StartFrameTimer();
+    if (!stopped) StartFrameTimer();
     return 1;
 }
 
@@ -108,10 +111,20 @@ void AnimationEngine::StopChangeTimer()
     KillTimer(window, changeTimerId);
 }
 
+// A picture missing from the module ends the run; the loader has already said so. The
+// run ends through the host's message loop, so the verifier is unloaded as on any end.
+void AnimationEngine::EndRunWithoutPictures()
+{
+    stopped = true;
+    StopFrameTimer();
+    PostQuitMessage(kMissingPictureExitCode);
+}
+
 void AnimationEngine::DrawFrame(HDC dc)
 {
     if (changeDue) {
         ChangePictures(dc);
+        if (stopped) return;
         // The topmost picture's colours win on a palette display.
         SelectPalette(dc, sprites[LastSlot()].palette.get(), FALSE);
         RealizePalette(dc);

@@ -5,9 +5,9 @@
 
 #include "engine/picture_math.h"
 #include "engine/rand15.h"
+#include "engine/saver_stage.h"
 #include "engine/sound_player.h"
-#include "engine/stages.h"
-#include "host/handles.h"
+#include "win32/handles.h"
 
 // One picture slot: its bitmap and palette, place, travel and step timing. A fresh slot
 // holds no bitmap and takes a new position at its first load.
@@ -58,14 +58,15 @@ private:
     void StartChangeTimer();
     void StopChangeTimer();
     void DrawFrame(HDC dc);
+    void EndRunWithoutPictures();
 
-    // Pictures (pictures.cpp)
+    // Pictures (animation_engine_pictures.cpp)
     unsigned LastSlot() const;
     UINT CountPictures(PictureName& prefix) const;
     void ChangePictures(HDC dc);
-    void LoadRandomPictures(const char* prefix);
-    void LoadPicturesInOrder(const char* prefix);
-    void LoadSprite(const char* name, unsigned slot);
+    bool LoadRandomPictures(const char* prefix);
+    bool LoadPicturesInOrder(const char* prefix);
+    bool LoadSprite(const char* name, unsigned slot);
     void PlaceSprite(Sprite& sprite);
     void EraseSprite(HDC dc, unsigned slot);
     void DrawSprite(HDC dc, unsigned slot);
@@ -87,4 +88,5 @@ private:
     float scaleFactor = 0.0f;
     SoundPlayer sound;
     Rand15 random;
+    bool stopped = false;  // a picture would not load: nothing more is drawn
 };

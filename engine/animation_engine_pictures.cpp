@@ -2,38 +2,17 @@
 #include "engine/animation_engine.h"
 
 #include <cstddef>
+#include <utility>
 
+#include "engine/engine_proc.h"
 #include "imaging/dib_loader.h"
 
 namespace {
-
-// A memory DC showing one bitmap, as the source of a copy.
-class BitmapSource {
-public:
-    BitmapSource(HDC dc, HBITMAP bitmap)
-        : memory_(CreateCompatibleDC(dc)), shown_(memory_.get(), bitmap)
-    {
-    }
-
-    HDC get() const { return memory_.get(); }
-    explicit operator bool() const { return static_cast<bool>(memory_); }
-
-private:
-    UniqueMemoryDc memory_;
-    SelectedObject shown_;
-};
 
 template <std::size_t Size>
 void FormatPictureName(char (&name)[Size], const char* prefix, unsigned number)
 {
     wsprintfA(name, "%s%02u", prefix, number);
-}
-
-// The engine keeps the bitmap and palette; the loader's DIB block is given back now.
-void ReleaseDibBlock(HLOCAL block)
-{
-    UniqueLocalMemory owned(block);
-    if (owned) LocalUnlock(owned.get());
 }
 
 }  // namespace
@@ -75,10 +54,10 @@ void AnimationEngine::ChangePictures(HDC dc)
     for (unsigned slot = 0; slot <= LastSlot(); ++slot) EraseSprite(dc, slot);
     if (settings->WipeEffect) BitBlt(dc, 0, 0, screenWidth, screenHeight, nullptr, 0, 0, BLACKNESS);
 
-    if (settings->Random) {
-        LoadRandomPictures(prefix);
-    } else {
-        LoadPicturesInOrder(prefix);
+    const bool loaded = settings->Random ? LoadRandomPictures(prefix) : LoadPicturesInOrder(prefix);
+    if (!loaded) {
+        EndRunWithoutPictures();
+        return;
     }
     nextPicture = AdvanceNextPicture(nextPicture, LastSlot(), pictureCount);
 
@@ -87,36 +66,36 @@ void AnimationEngine::ChangePictures(HDC dc)
     busy = 0;
 }
 
-void AnimationEngine::LoadRandomPictures(const char* prefix)
+bool AnimationEngine::LoadRandomPictures(const char* prefix)
 {
     PictureName name;
     for (unsigned slot = 0; slot <= LastSlot(); ++slot) {
         FormatPictureName(name, prefix, RandomPictureNumber(random.Next(), pictureCount));
-        LoadSprite(name, slot);
+        if (!LoadSprite(name, slot)) return false;
     }
+    return true;
 }
 
-void AnimationEngine::LoadPicturesInOrder(const char* prefix)
+bool AnimationEngine::LoadPicturesInOrder(const char* prefix)
 {
     PictureName name;
     unsigned number = nextPicture;
     for (unsigned slot = 0; slot <= LastSlot(); ++slot) {
         number = NextInOrder(number, pictureCount);
         FormatPictureName(name, prefix, number);
-        LoadSprite(name, slot);
+        if (!LoadSprite(name, slot)) return false;
     }
+    return true;
 }
 
-void AnimationEngine::LoadSprite(const char* name, unsigned slot)
+bool AnimationEngine::LoadSprite(const char* name, unsigned slot)
 {
     LoadedDib dib;
-    // A picture missing from the module is fatal; the loader has already said so.
-    if (!DibLoader().LoadFromResource("DIB", name, dib)) ExitProcess(1);
+    if (!DibLoader().LoadFromResource("DIB", name, dib)) return false;
 
     Sprite& sprite = sprites[slot];
-    sprite.bitmap.reset(dib.hBitmap);
-    sprite.palette.reset(dib.hPalette);
-    ReleaseDibBlock(dib.hDIB);
+    sprite.bitmap = std::move(dib.hBitmap);
+    sprite.palette = std::move(dib.hPalette);
 
     BITMAP size{};
     GetObjectA(sprite.bitmap.get(), sizeof size, &size);
@@ -125,6 +104,7 @@ void AnimationEngine::LoadSprite(const char* name, unsigned slot)
     PlaceSprite(sprite);
     sprite.stepInterval = 100 - 10 * settings->Speed;
     sprite.lastStep = timeGetTime();
+    return true;
 }
 
 void AnimationEngine::PlaceSprite(Sprite& sprite)

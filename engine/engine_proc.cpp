@@ -5,8 +5,7 @@
 #include <utility>
 
 #include "engine/animation_engine.h"
-#include "engine/stages.h"
-#include "host/host_window.h"
+#include "engine/background_stage.h"
 
 std::unique_ptr<SaverStage> currentStage;
 int changeDue = 1;

@@ -3,6 +3,21 @@
 
 #include <windows.h>
 
+#include <memory>
+
+#include "engine/saver_stage.h"
+
 // Finishes WM_CREATE, WM_DESTROY, WM_ERASEBKGND and WM_TIMER; may drop WM_CLOSE while
 // the current stage is busy; hands everything else to HostDefaultProc unchanged.
 LRESULT EngineProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+// The layer beneath the engine, which the host provides: input becomes close requests,
+// closes are confirmed, the rest goes to the system.
+LRESULT HostDefaultProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+// The one current stage of the process, and whether the pictures are due for a change.
+extern std::unique_ptr<SaverStage> currentStage;
+extern int changeDue;
+
+// Ends the current stage and forgets any pending change, as at process start.
+void ResetEngineState();

@@ -1,9 +1,7 @@
-// The stage base (settings, busy flag, frame timer) and the background stage.
-#include "engine/stages.h"
+// The base of the saver window's stages: its own settings, the busy flag and the frame timer.
+#include "engine/saver_stage.h"
 
 #include <new>
-
-#include "imaging/backgrounds.h"
 
 namespace {
 
@@ -11,8 +9,7 @@ constexpr UINT_PTR kFrameTimer = 1;
 
 }  // namespace
 
-SaverStage::SaverStage(HWND window)
-    : settings(new (std::nothrow) SaverSettings), window(window), busy(1)
+SaverStage::SaverStage(HWND window) : settings(new (std::nothrow) SaverSettings), window(window), busy(1)
 {
     if (settings) settings->Load();
 }
@@ -35,20 +32,4 @@ void SaverStage::StartFrameTimer()
 void SaverStage::StopFrameTimer()
 {
     KillTimer(window, frameTimerId);
-}
-
-BackgroundStage::BackgroundStage(HWND window) : SaverStage(window)
-{
-    StartFrameTimer();
-}
-
-BackgroundStage::~BackgroundStage()
-{
-    StopFrameTimer();
-}
-
-int BackgroundStage::OnTimer(HWND window)
-{
-    PaintBackground(window, *settings);
-    return 0;
 }

@@ -1,4 +1,4 @@
-// The saver window's stages: the background painted once, then the moving pictures.
+// The base of the saver window's stages: its own settings, the busy flag and the frame timer.
 #pragma once
 
 #include <windows.h>
@@ -35,20 +35,3 @@ protected:
     int busy;
     UINT_PTR frameTimerId = 0;
 };
-
-// Paints the background on its first tick, then gives way to the pictures. It stays
-// busy throughout: the window is not closed half painted.
-class BackgroundStage : public SaverStage {
-public:
-    explicit BackgroundStage(HWND window);
-    ~BackgroundStage() override;
-
-    int OnTimer(HWND window) override;
-};
-
-// The one current stage of the process, and whether the pictures are due for a change.
-extern std::unique_ptr<SaverStage> currentStage;
-extern int changeDue;
-
-// Ends the current stage and forgets any pending change, as at process start.
-void ResetEngineState();

@@ -7,7 +7,8 @@
 #include <vector>
 
 #include "engine/animation_engine.h"
-#include "engine/stages.h"
+#include "engine/background_stage.h"
+#include "engine/engine_proc.h"
 #include "host/host_state.h"
 #include "host/host_window.h"
 #include "tests/support/bmp_bytes.h"

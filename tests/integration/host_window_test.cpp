@@ -3,7 +3,8 @@
 
 #include <gtest/gtest.h>
 
-#include "engine/stages.h"
+#include "engine/background_stage.h"
+#include "engine/engine_proc.h"
 #include "host/host_state.h"
 #include "host/host_window.h"
 

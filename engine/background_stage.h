@@ -1,0 +1,14 @@
+// The first stage: paints the chosen background once, then gives way to the pictures.
+#pragma once
+
+#include "engine/saver_stage.h"
+
+// It stays busy throughout: the window is not closed half painted.
+class BackgroundStage : public SaverStage {
+public:
+    explicit BackgroundStage(HWND window);
+    ~BackgroundStage() override;
+
+    // Paints the background; 0, so the pictures take over.
+    int OnTimer(HWND window) override;
+};
