@@ -11,9 +11,13 @@ constexpr int kMissingPictureExitCode = 1;
 
 }  // namespace
 
-void CALLBACK ChangeTimerProc(HWND, UINT message, UINT_PTR, DWORD)
+void (*AnimationEngine::frameDrawn)(const AnimationEngine& engine) = nullptr;
+
+void CALLBACK ChangeTimerProc(HWND window, UINT message, UINT_PTR, DWORD)
 {
-    if (message == WM_TIMER) changeDue = 1;
+    if (message != WM_TIMER) return;
+    changeDue = 1;
+    RequestFrame(window);  // the pictures may be standing still, with no frame tick to come
 }
 
 AnimationEngine::AnimationEngine(HWND window) : SaverStage(window)
@@ -43,6 +47,12 @@ AnimationEngine::AnimationEngine(HWND window) : SaverStage(window)
     scaleFactor = ScaleFactorFor(settings->Scale, screenWidth);
     // The painted background, for wiping pictures and trails away.
     screenCopy = CaptureScreen(window, screenWidth, screenHeight);
+    if (screenCopy) {
+        WindowDc dc(window);
+        screenSource.emplace(dc.get(), screenCopy.get());
+    }
+    visible.reset(CreateRectRgn(0, 0, 1, 1));
+    covered.reset(CreateRectRgn(0, 0, 1, 1));
     nextPicture = 0;
     StartChangeTimer();
     busy = 0;
@@ -64,22 +74,42 @@ AnimationEngine::~AnimationEngine()
         SelectPalette(dc.get(), savedPalette, TRUE);
         RealizePalette(dc.get());
     }
+    screenSource.reset();
     screenCopy.reset();
 }
 
 int AnimationEngine::OnTimer(HWND window)
 {
-    if (stopped) return 1;
-    {
+#ifdef TAVRIX_BENCH_OLD_PACING
+    if (oldPacing) return OldPacingTick(window);
+#endif
+    // A tick that a modal loop dispatches in the middle of a change (the "Error" box) draws nothing.
+    if (stopped || busy) return 1;
+    if (changeDue || StepsDue(timeGetTime())) {
         WindowDc dc(window);
-        StopFrameTimer();
-        // Draw as fast as possible, but leave the moment anything (input, a timer,
-        // a close) waits in the queue; the message itself stays for the loop.
-        MSG waiting;
-        while (!stopped && !PeekMessageA(&waiting, nullptr, 0, 0, PM_NOREMOVE)) DrawFrame(dc.get());
+        DrawFrame(dc.get());
     }
-    if (!stopped) StartFrameTimer();
+    if (!stopped) ScheduleNextFrame();
     return 1;
+}
+
+bool AnimationEngine::OnPaint(HWND window)
+{
+    PAINTSTRUCT paint{};
+    const HDC dc = BeginPaint(window, &paint);
+    if (dc && !busy && !stopped && visible) {
+        // Where the background shows: the screen copy, or black while the wipe has it.
+        ExcludeSprites(dc, 0, kSpriteSlots);
+        const RECT& lost = paint.rcPaint;
+        if (settings->WipeEffect) {
+            PatBlt(dc, lost.left, lost.top, lost.right - lost.left, lost.bottom - lost.top, BLACKNESS);
+        } else {
+            CopyFromScreenCopy(dc, lost.left, lost.top, lost.right - lost.left, lost.bottom - lost.top);
+        }
+        for (unsigned slot = 0; slot <= LastSlot(); ++slot) ShowSprite(dc, slot);
+    }
+    EndPaint(window, &paint);
+    return true;
 }
 
 int AnimationEngine::OnMciNotify(HWND window, WPARAM)
@@ -111,6 +141,36 @@ void AnimationEngine::StopChangeTimer()
     KillTimer(window, changeTimerId);
 }
 
+bool AnimationEngine::StepsDue(DWORD now) const
+{
+    if (!settings->Move) return false;
+    for (unsigned slot = 0; slot <= LastSlot(); ++slot) {
+        const Sprite& sprite = sprites[slot];
+        if (sprite.bitmap && StepDue(now, sprite.lastStep, sprite.stepInterval)) return true;
+    }
+    return false;
+}
+
+// The tick comes when the earliest picture's next step falls due; standing pictures need no tick
+// until the change timer asks for one.
+void AnimationEngine::ScheduleNextFrame()
+{
+    if (!settings->Move || !sprites[0].bitmap) {
+        StopFrameTimer();
+        return;
+    }
+    const DWORD now = timeGetTime();
+    DWORD wait = StepInterval(0);  // the slowest interval
+    for (unsigned slot = 0; slot <= LastSlot(); ++slot) {
+        const Sprite& sprite = sprites[slot];
+        if (!sprite.bitmap) continue;
+        const DWORD due = sprite.lastStep + sprite.stepInterval;
+        const DWORD untilDue = StepDue(now, sprite.lastStep, sprite.stepInterval) ? 0 : due - now;
+        if (untilDue < wait) wait = untilDue;
+    }
+    ScheduleFrame(wait > 0 ? wait : 1);
+}
+
 // A picture missing from the module ends the run; the loader has already said so. The
 // run ends through the host's message loop, so the verifier is unloaded as on any end.
 void AnimationEngine::EndRunWithoutPictures()
@@ -129,5 +189,7 @@ void AnimationEngine::DrawFrame(HDC dc)
         SelectPalette(dc, sprites[LastSlot()].palette.get(), FALSE);
         RealizePalette(dc);
     }
-    for (unsigned slot = 0; slot <= LastSlot(); ++slot) DrawSprite(dc, slot);
+    const DWORD now = timeGetTime();  // after the change, which loaded the pictures
+    for (unsigned slot = 0; slot <= LastSlot(); ++slot) DrawSprite(dc, slot, now);
+    if (frameDrawn) frameDrawn(*this);
 }

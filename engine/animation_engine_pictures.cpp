@@ -17,14 +17,15 @@ void FormatPictureName(char (&name)[Size], const char* prefix, unsigned number)
 
 }  // namespace
 
-void StepSprite(Sprite& sprite, DWORD now, int screenWidth, int screenHeight)
+bool StepSprite(Sprite& sprite, DWORD now, int screenWidth, int screenHeight)
 {
-    if (!StepDue(now, sprite.lastStep, sprite.stepInterval)) return;
-    sprite.lastStep = now;
+    if (!TakeDueStep(now, sprite.lastStep, sprite.stepInterval)) return false;
+    ++sprite.steps;
     sprite.prevX = sprite.x;
     sprite.prevY = sprite.y;
     StepAxis(sprite.x, sprite.dx, sprite.stepX, screenWidth - sprite.width);
     StepAxis(sprite.y, sprite.dy, sprite.stepY, screenHeight - sprite.height);
+    return true;
 }
 
 unsigned AnimationEngine::LastSlot() const
@@ -96,14 +97,19 @@ bool AnimationEngine::LoadSprite(const char* name, unsigned slot)
     Sprite& sprite = sprites[slot];
     sprite.bitmap = std::move(dib.hBitmap);
     sprite.palette = std::move(dib.hPalette);
+    {
+        WindowDc dc(window);
+        sprite.source.emplace(dc.get(), sprite.bitmap.get());
+    }
 
     BITMAP size{};
     GetObjectA(sprite.bitmap.get(), sizeof size, &size);
     sprite.height = ScaledSize(size.bmHeight, scaleFactor);
     sprite.width = ScaledSize(size.bmWidth, scaleFactor);
     PlaceSprite(sprite);
-    sprite.stepInterval = 100 - 10 * settings->Speed;
+    sprite.stepInterval = StepInterval(settings->Speed);
     sprite.lastStep = timeGetTime();
+    sprite.steps = 0;
     return true;
 }
 
@@ -135,6 +141,7 @@ void AnimationEngine::EraseSprite(HDC dc, unsigned slot)
 {
     Sprite& sprite = sprites[slot];
     if (!sprite.bitmap) return;
+    sprite.source.reset();
     sprite.bitmap.reset();
     sprite.palette.reset();
     if (settings->FitDesktop) {
@@ -144,24 +151,34 @@ void AnimationEngine::EraseSprite(HDC dc, unsigned slot)
     }
 }
 
-void AnimationEngine::DrawSprite(HDC dc, unsigned slot)
+// Takes every step that fell due, restoring the strips each one uncovers, then draws the picture.
+void AnimationEngine::DrawSprite(HDC dc, unsigned slot, DWORD now)
 {
     Sprite& sprite = sprites[slot];
     if (!sprite.bitmap) return;
-    if (settings->Move) {
-        StepSprite(sprite, timeGetTime(), screenWidth, screenHeight);
+    if (settings->Move && StepDue(now, sprite.lastStep, sprite.stepInterval)) {
         // The uncovered trail must not paint over the other pictures.
         ExcludeOtherSprites(dc, slot);
-        RestoreTrail(dc, slot, sprite.prevX, sprite.prevY);
+        while (StepSprite(sprite, now, screenWidth, screenHeight)) RestoreTrail(dc, slot, sprite.prevX, sprite.prevY);
     }
-    ExcludeSpritesAbove(dc, slot);
+    ShowSprite(dc, slot);
+}
 
+// The picture as it stands, under the ones above it.
+void AnimationEngine::ShowSprite(HDC dc, unsigned slot)
+{
+    Sprite& sprite = sprites[slot];
+    if (!sprite.bitmap || !sprite.source || !*sprite.source) return;
+    ExcludeSpritesAbove(dc, slot);
     const Destination to = SpriteDestination(sprite);
-    BitmapSource source(dc, sprite.bitmap.get());
-    if (!source) return;
-    StretchBlt(dc, to.x, to.y, to.width, to.height, source.get(), 0, 0,
-               UnscaledSize(sprite.width, scaleFactor), UnscaledSize(sprite.height, scaleFactor),
-               SRCCOPY);
+    const int fromWidth = UnscaledSize(sprite.width, scaleFactor);
+    const int fromHeight = UnscaledSize(sprite.height, scaleFactor);
+    const HDC from = sprite.source->get();
+    if (to.width == fromWidth && to.height == fromHeight) {
+        BitBlt(dc, to.x, to.y, to.width, to.height, from, 0, 0, SRCCOPY);
+    } else {
+        StretchBlt(dc, to.x, to.y, to.width, to.height, from, 0, 0, fromWidth, fromHeight, SRCCOPY);
+    }
 }
 
 // Where the picture lands; filling the window moves the picture there for good.
@@ -191,17 +208,16 @@ void AnimationEngine::ExcludeSpritesAbove(HDC dc, unsigned slot)
 }
 
 // Clips the DC to the window less the rectangles of slots first..LastSlot() but `skipped`.
-// Slots are taken as they stand, filled or not.
+// Slots are taken as they stand, filled or not. The two regions live as long as the engine.
 void AnimationEngine::ExcludeSprites(HDC dc, unsigned first, unsigned skipped)
 {
-    UniqueRegion visible(CreateRectRgn(0, 0, screenWidth + 1, screenHeight + 1));
-    if (!visible) return;  // keep the clip we have rather than lose all clipping
+    if (!visible || !covered) return;  // keep the clip we have rather than lose all clipping
+    SetRectRgn(visible.get(), 0, 0, screenWidth + 1, screenHeight + 1);
     for (unsigned slot = first; slot <= LastSlot(); ++slot) {
         if (slot == skipped) continue;
         const Destination other = SpriteDestination(sprites[slot]);
-        UniqueRegion covered(
-            CreateRectRgn(other.x, other.y, other.x + other.width, other.y + other.height));
-        if (covered) CombineRgn(visible.get(), visible.get(), covered.get(), RGN_DIFF);
+        SetRectRgn(covered.get(), other.x, other.y, other.x + other.width, other.y + other.height);
+        CombineRgn(visible.get(), visible.get(), covered.get(), RGN_DIFF);
     }
     // The DC keeps its own copy of the region.
     SelectClipRgn(dc, visible.get());
@@ -219,7 +235,5 @@ void AnimationEngine::RestoreTrail(HDC dc, unsigned slot, int px, int py)
 
 void AnimationEngine::CopyFromScreenCopy(HDC dc, int x, int y, int width, int height)
 {
-    if (!screenCopy) return;
-    BitmapSource source(dc, screenCopy.get());
-    if (source) BitBlt(dc, x, y, width, height, source.get(), x, y, SRCCOPY);
+    if (screenSource && *screenSource) BitBlt(dc, x, y, width, height, screenSource->get(), x, y, SRCCOPY);
 }

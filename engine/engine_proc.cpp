@@ -62,6 +62,13 @@ LRESULT OnTimer(HWND window)
     return 1;
 }
 
+// The pictures repair what the window lost; before they run, the system's handling does.
+LRESULT OnPaint(HWND window, WPARAM wParam, LPARAM lParam)
+{
+    if (currentStage && currentStage->OnPaint(window)) return 0;
+    return HostDefaultProc(window, WM_PAINT, wParam, lParam);
+}
+
 LRESULT OnMciNotify(HWND window, WPARAM wParam, LPARAM lParam)
 {
     if (currentStage) currentStage->OnMciNotify(window, wParam);
@@ -78,6 +85,7 @@ LRESULT EngineProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
     case WM_CLOSE: return OnClose(window, wParam, lParam);
     case WM_ERASEBKGND: return OnEraseBackground(window);
     case WM_TIMER: return OnTimer(window);
+    case WM_PAINT: return OnPaint(window, wParam, lParam);
     case MM_MCINOTIFY: return OnMciNotify(window, wParam, lParam);
     default: return HostDefaultProc(window, message, wParam, lParam);
     }

@@ -7,8 +7,9 @@
 
 #include "engine/saver_stage.h"
 
-// Finishes WM_CREATE, WM_DESTROY, WM_ERASEBKGND and WM_TIMER; may drop WM_CLOSE while
-// the current stage is busy; hands everything else to HostDefaultProc unchanged.
+// Finishes WM_CREATE, WM_DESTROY, WM_ERASEBKGND and WM_TIMER, and WM_PAINT once the pictures
+// run; may drop WM_CLOSE while the current stage is busy; hands everything else to
+// HostDefaultProc unchanged.
 LRESULT EngineProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 // The layer beneath the engine, which the host provides: input becomes close requests,

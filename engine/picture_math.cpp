@@ -86,9 +86,25 @@ int ClampToEdge(int position, int screenSize, int spriteSize)
     return position >= last ? last : position;
 }
 
+std::uint32_t StepInterval(unsigned speed)
+{
+    constexpr unsigned kFastest = 10;
+    const unsigned clamped = speed < kFastest ? speed : kFastest;
+    const std::uint32_t interval = 100 - 10 * clamped;
+    return interval > 0 ? interval : 1;
+}
+
 bool StepDue(std::uint32_t now, std::uint32_t lastStep, std::uint32_t interval)
 {
     return now - lastStep >= interval;
+}
+
+bool TakeDueStep(std::uint32_t now, std::uint32_t& lastStep, std::uint32_t interval)
+{
+    if (!StepDue(now, lastStep, interval)) return false;
+    const std::uint32_t lateness = now - lastStep - interval;
+    lastStep = lateness > kLongestCatchUp ? now : lastStep + interval;
+    return true;
 }
 
 void StepAxis(int& position, int& direction, int step, int limit)

@@ -35,8 +35,22 @@ int PlacementFromDraw(int draw, int room);
 // Keeps a fresh picture two pixels clear of the window's right or bottom edge.
 int ClampToEdge(int position, int screenSize, int spriteSize);
 
-// Whether a picture's step interval has passed; the millisecond clock may wrap.
+// Milliseconds between two steps of a picture: 100 - 10 x Speed; Speed 10 ("max.") and any
+// hand-set value above it step every millisecond.
+std::uint32_t StepInterval(unsigned speed);
+
+// Whether a picture's step interval has passed since its last step; the millisecond clock may wrap.
 bool StepDue(std::uint32_t now, std::uint32_t lastStep, std::uint32_t interval);
+
+// The longest a late picture catches up; after a longer stall its steps start afresh from now.
+constexpr std::uint32_t kLongestCatchUp = 250;
+
+// The timing rule of the pictures. A step falls due one interval after the due time of the step
+// before it, not after the moment that step was drawn, so late frames cost no speed: a frame takes
+// every step that has fallen due since the last. After a stall of more than kLongestCatchUp beyond
+// the due time, the schedule restarts from now rather than racing to make up the debt.
+// Returns whether a step is due at `now`; if so, `lastStep` becomes that step's due time.
+bool TakeDueStep(std::uint32_t now, std::uint32_t& lastStep, std::uint32_t interval);
 
 // One step along an axis; the direction turns at the far edge (limit) and at 1.
 void StepAxis(int& position, int& direction, int step, int limit);

@@ -23,10 +23,24 @@ int SaverStage::OnMciNotify(HWND, WPARAM)
     return 0;
 }
 
+bool SaverStage::OnPaint(HWND)
+{
+    return false;
+}
+
 void SaverStage::StartFrameTimer()
 {
-    // 1 ms asks for the fastest rate the system gives.
-    frameTimerId = SetTimer(window, kFrameTimer, 1, nullptr);
+    ScheduleFrame(1);  // the fastest the system gives
+}
+
+void SaverStage::ScheduleFrame(UINT delay)
+{
+    frameTimerId = SetTimer(window, kFrameTimer, delay, nullptr);
+}
+
+void RequestFrame(HWND window)
+{
+    SetTimer(window, kFrameTimer, 1, nullptr);
 }
 
 void SaverStage::StopFrameTimer()

@@ -18,6 +18,8 @@ public:
     virtual int OnTimer(HWND window) = 0;
     virtual void OnEraseBackground(HWND window);
     virtual int OnMciNotify(HWND window, WPARAM flags);
+    // Repairs the window on WM_PAINT; false leaves the message to the default handling.
+    virtual bool OnPaint(HWND window);
 
     SaverStage(const SaverStage&) = delete;
     SaverStage& operator=(const SaverStage&) = delete;
@@ -29,9 +31,14 @@ public:
 protected:
     void StartFrameTimer();
     void StopFrameTimer();
+    // The next frame tick in `delay` milliseconds (the system's timers are coarser than 1 ms).
+    void ScheduleFrame(UINT delay);
 
     std::unique_ptr<SaverSettings> settings;
     HWND window;
     int busy;
     UINT_PTR frameTimerId = 0;
 };
+
+// Asks for a frame tick on the saver window at once (the change timer does, when a change is due).
+void RequestFrame(HWND window);

@@ -58,6 +58,8 @@ public:
         const DWORD style = WS_POPUP | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
         window_ = CreateWindowExA(0, windowClass, kSaverTitle, style, 0, 0, kScreenWidth, kScreenHeight, nullptr,
                                   nullptr, GetModuleHandleA(nullptr), nullptr);
+        // As in the saver, the first paint comes before the first frame tick.
+        if (window_) UpdateWindow(window_);
     }
     // A preview filling a parent of this size.
     SaverWindow(int width, int height)
@@ -204,8 +206,7 @@ TEST_F(EngineLifecycle, TheBackgroundIsPaintedOnceAndThePicturesComeAtOnceAndAre
         EXPECT_NE(window.Shown().At(kScreenWidth / 2, kScreenHeight / 2), kMarker) << "the first picture at once";
         RunMessages(250);
         EXPECT_EQ(Sides(window.Shown().BoundsOfAllBut(kMarker)), Sides(was)) << "at the size asked for";
-        Sleep(50);
-        ASSERT_TRUE(window.TickWaits()) << "the frame timer runs while the pictures move";
+        ASSERT_TRUE(WaitUntil([&] { return window.TickWaits(); }, 5000)) << "the change timer runs while the engine lives";
 
         EXPECT_EQ(EngineProc(window.get(), WM_DESTROY, 0, 0), 1);
         const Pixels wiped = window.Shown();
@@ -218,6 +219,26 @@ TEST_F(EngineLifecycle, TheBackgroundIsPaintedOnceAndThePicturesComeAtOnceAndAre
         Sleep(1300);  // past the change timer's second
         EXPECT_FALSE(window.TickWaits());
     }
+}
+
+TEST_F(EngineLifecycle, WhatTheWindowLosesIsRepairedWithTheBackgroundAndThePicturesOnTop)
+{
+    settings_file::Write("Background", "1");
+    SaverWindow window;
+    ASSERT_TRUE(window.get());
+    window.Tick();
+    RunMessages(300);  // the first picture, standing in the middle
+    window.Fill(kMarker);  // another window painted over ours, and went
+    const RECT lost{0, 0, kScreenWidth / 2, kScreenHeight};
+    InvalidateRect(window.get(), &lost, FALSE);
+    ASSERT_TRUE(RunMessages(5000, WM_PAINT));
+    const Pixels shown = window.Shown();
+    EXPECT_EQ(shown.At(100, 100), BlueFadeRow(100)) << "the background comes back";
+    EXPECT_EQ(shown.At(kScreenWidth / 2 - 1, kScreenHeight - 1), BlueFadeRow(kScreenHeight - 1));
+    const RECT& picture = kFirstPictureCentred;
+    EXPECT_NE(shown.At(picture.left, picture.top), kMarker) << "and the picture over it";
+    EXPECT_NE(shown.At(picture.left, picture.top), BlueFadeRow(picture.top));
+    EXPECT_EQ(shown.At(kScreenWidth - 100, 100), kMarker) << "what was not lost is not drawn again";
 }
 
 TEST_F(EngineLifecycle, AUsualPreviewShrinksAPictureAsItsWidthShrinksTheScreen)

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "tests/support/saver_process.h"
+#include "tests/support/screen.h"
 #include "tests/support/settings_file.h"
 
 namespace {
@@ -40,6 +41,24 @@ int CountStartingWith(const std::vector<std::string>& lines, const std::string& 
     int count = 0;
     for (const std::string& line : lines) count += line.rfind(prefix, 0) == 0;
     return count;
+}
+
+// The pictures go on behind the dialog: the screen outside it changes from one moment to the next.
+bool PicturesMoveBeside(HWND dialog)
+{
+    RECT hidden{};
+    GetWindowRect(dialog, &hidden);
+    return WaitUntil(
+        [&] {
+            const ScreenShot before;
+            Sleep(100);  // ten steps at the default speed
+            const ScreenShot after;
+            for (int y = 0; y < before.Height(); y += 2)
+                for (int x = 0; x < before.Width(); x += 2)
+                    if (!PtInRect(&hidden, POINT{x, y}) && before.At(x, y) != after.At(x, y)) return true;
+            return false;
+        },
+        5000);
 }
 
 class Password : public testing::Test {
@@ -124,6 +143,7 @@ TEST_F(Password, InputWhileTheDialogIsUpMakesNoSecondRequest)
     PressKey();
     HWND dialog = nullptr;
     ASSERT_TRUE(WaitUntil([&] { return (dialog = FindWindowA(nullptr, kVerifierTitle)) != nullptr; }, 5000));
+    EXPECT_TRUE(PicturesMoveBeside(dialog));
     PressKey();
     PostMessageA(window_, WM_LBUTTONDOWN, 0, 0);
     PostMessageA(window_, WM_CLOSE, 0, 0);
@@ -135,6 +155,27 @@ TEST_F(Password, InputWhileTheDialogIsUpMakesNoSecondRequest)
     EXPECT_TRUE(saver_->Running());
     PressKey();
     ASSERT_TRUE(WaitUntil([&] { return (dialog = FindWindowA(nullptr, kVerifierTitle)) != nullptr; }, 5000));
+    PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+    EXPECT_EQ(saver_->WaitForExit(), 0u);
+}
+
+TEST_F(Password, AVerifierThatWaitsForTimeToPassGetsItsTurnAndItsYesCloses)
+{
+    Start("clock");
+    PressKey();
+    EXPECT_EQ(saver_->WaitForExit(), 0u);
+    EXPECT_EQ(CountStartingWith(Log(), "answered"), 1);
+}
+
+TEST_F(Password, AVerifierDialogMadeHiddenAppearsAndThePicturesMoveBehindIt)
+{
+    Start("ask-hidden");
+    PressKey();
+    HWND dialog = nullptr;
+    ASSERT_TRUE(WaitUntil([&] { return (dialog = FindWindowA(nullptr, kVerifierTitle)) != nullptr && IsWindowVisible(dialog); },
+                          10000))
+        << "the dialog manager shows the dialog once the saver's thread is idle";
+    EXPECT_TRUE(PicturesMoveBeside(dialog));
     PostMessageA(dialog, WM_COMMAND, IDOK, 0);
     EXPECT_EQ(saver_->WaitForExit(), 0u);
 }

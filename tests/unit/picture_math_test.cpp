@@ -183,9 +183,9 @@ TEST(Motion, APictureTurnsAtOneOnTheLeftAndWhereItsRightEdgeMeetsTheWindowsEdge)
     EXPECT_EQ(Step(601, -1, 1, limit), std::make_pair(600, -1));
 }
 
-Sprite MovingSprite()
+// Sprites own GDI objects and do not move: each case fills its own.
+void MakeMoving(Sprite& sprite)
 {
-    Sprite sprite;
     sprite.x = 100;
     sprite.y = 50;
     sprite.dx = 1;
@@ -194,37 +194,62 @@ Sprite MovingSprite()
     sprite.height = 300;
     sprite.lastStep = 1000;
     sprite.stepInterval = 10;  // Speed 9
-    return sprite;
 }
 
-TEST(SpriteSteps, APictureWaitsForItsIntervalThenStepsBothAxesToTheWindowsEdges)
+int StepsAt(Sprite& sprite, DWORD now)
 {
-    Sprite sprite = MovingSprite();
-    StepSprite(sprite, 1009, 1024, 768);
-    EXPECT_EQ(std::vector<int>({sprite.x, sprite.y, int(sprite.lastStep)}), std::vector<int>({100, 50, 1000}));
-    StepSprite(sprite, 1010, 1024, 768);
+    int steps = 0;
+    while (StepSprite(sprite, now, 1024, 768)) ++steps;
+    return steps;
+}
+
+TEST(SpriteSteps, APictureWaitsForItsIntervalThenStepsBothAxesOnSchedule)
+{
+    Sprite sprite;
+    MakeMoving(sprite);
+    EXPECT_EQ(StepsAt(sprite, 1009), 0);
+    EXPECT_EQ(StepsAt(sprite, 1013), 1) << "drawn 3 ms late";
     EXPECT_EQ(std::vector<int>({sprite.x, sprite.y, sprite.prevX, sprite.prevY, int(sprite.lastStep)}),
-              std::vector<int>({101, 49, 100, 50, 1010}));
+              std::vector<int>({101, 49, 100, 50, 1010}))
+        << "the next step is due one interval after this one was due, not after it was drawn";
+    EXPECT_EQ(StepsAt(sprite, 1020), 1);
+    EXPECT_EQ(StepsAt(sprite, 1055), 3) << "a late frame takes every step that fell due";
+    EXPECT_EQ(sprite.x, 105);
+    EXPECT_EQ(sprite.lastStep, 1050u);
+}
 
-    sprite = MovingSprite();  // the interval counts across the clock wrapping
-    sprite.lastStep = 0xFFFFFFF8u;
-    StepSprite(sprite, 1, 1024, 768);
-    EXPECT_EQ(sprite.x, 100);
-    StepSprite(sprite, 2, 1024, 768);
-    EXPECT_EQ(sprite.x, 101);
+TEST(SpriteSteps, AfterALongStallTheScheduleStartsAfreshAndTheClockMayWrap)
+{
+    Sprite stalled;
+    MakeMoving(stalled);
+    EXPECT_EQ(StepsAt(stalled, 1000 + 10 + kLongestCatchUp + 1), 1);
+    EXPECT_EQ(stalled.lastStep, 1000u + 10 + kLongestCatchUp + 1);
 
-    sprite = MovingSprite();  // top speed steps on every pass
-    sprite.stepInterval = 0;
-    StepSprite(sprite, 1000, 1024, 768);
-    StepSprite(sprite, 1000, 1024, 768);
-    EXPECT_EQ(sprite.x, 102);
+    Sprite wrapping;
+    MakeMoving(wrapping);
+    wrapping.lastStep = 0xFFFFFFF8u;
+    EXPECT_EQ(StepsAt(wrapping, 1), 0);
+    EXPECT_EQ(StepsAt(wrapping, 2), 1);
+}
 
-    sprite = MovingSprite();  // the bottom edge turns the picture up
+TEST(SpriteSteps, TheBottomEdgeTurnsThePictureUp)
+{
+    Sprite sprite;
+    MakeMoving(sprite);
     sprite.y = 767 - 300;
     sprite.dy = 1;
-    StepSprite(sprite, 1010, 1024, 768);
+    EXPECT_EQ(StepsAt(sprite, 1010), 1);
     EXPECT_EQ(sprite.y, 468);
     EXPECT_EQ(sprite.dy, -1);
+}
+
+TEST(SpriteSteps, EachSpeedHasItsIntervalAndTheTopSpeedStepsEveryMillisecond)
+{
+    EXPECT_EQ(StepInterval(0), 100u);
+    EXPECT_EQ(StepInterval(9), 10u);
+    EXPECT_EQ(StepInterval(10), 1u);
+    EXPECT_EQ(StepInterval(11), 1u) << "hand-set speeds beyond max. go at max.";
+    EXPECT_EQ(StepInterval(0xFFFFFFFFu), 1u);
 }
 
 }  // namespace
