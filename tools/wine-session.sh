@@ -6,6 +6,7 @@ WINESERVER64=/usr/lib/wine/wineserver64
 wine_session_xvfb_pid=""
 wine_session_server_pid=""
 wine_session_dir=""
+wine_session_server_dir=""
 
 wine_session_wait_for_display() {
   local tries=100
@@ -14,6 +15,18 @@ wine_session_wait_for_display() {
     [ $tries -gt 0 ] || { echo "X display $DISPLAY did not come up" >&2; return 1; }
     sleep 0.1
   done
+}
+
+# The first program would start a server of its own if ours were not listening yet. The server
+# works in its own folder, where it makes its socket.
+wine_session_wait_for_server() {
+  local tries=200
+  until [ -S "/proc/$wine_session_server_pid/cwd/socket" ]; do
+    tries=$((tries - 1))
+    [ $tries -gt 0 ] || { echo "The Wine server did not come up" >&2; return 1; }
+    sleep 0.05
+  done
+  wine_session_server_dir=$(readlink "/proc/$wine_session_server_pid/cwd")
 }
 
 wine_session_start_xvfb() {
@@ -38,8 +51,15 @@ wine_session_start() {
   else
     wine_session_start_xvfb
   fi
-  "$WINESERVER64" -f -p >/dev/null 2>&1 &
+  # As root, file permissions would not hold for the server, which opens every file for the
+  # programs: without these capabilities a read-only file is read-only, as for a user.
+  local server=("$WINESERVER64" -f -p)
+  if [ "$(id -u)" -eq 0 ] && command -v setpriv >/dev/null; then
+    server=(setpriv --bounding-set -dac_override,-dac_read_search,-fowner -- "${server[@]}")
+  fi
+  "${server[@]}" >/dev/null 2>&1 &
   wine_session_server_pid=$!
+  wine_session_wait_for_server
   "$WINE64" wineboot -i >"$wine_session_dir/boot.log" 2>&1
   # Without a window manager, Wine would wait in every DestroyWindow of a managed window.
   "$WINE64" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
@@ -71,4 +91,9 @@ wine_session_stop() {
   fi
   [ -n "$wine_session_dir" ] && rm -rf "$wine_session_dir"
   wine_session_dir=""
+  # The server's folder, and the one the system made for it, once empty.
+  if [ -n "$wine_session_server_dir" ]; then
+    rmdir "$wine_session_server_dir" "$(dirname "$wine_session_server_dir")" 2>/dev/null || true
+    wine_session_server_dir=""
+  fi
 }
