@@ -133,7 +133,7 @@ bool AnimationEngine::WaveWanted() const
 
 void AnimationEngine::StartChangeTimer()
 {
-    changeTimerId = SetTimer(window, kChangeTimer, settings->ChangeTime * 1000, ChangeTimerProc);
+    changeTimerId = SetTimer(window, kChangeTimer, ChangeIntervalMs(settings->ChangeTime), ChangeTimerProc);
 }
 
 void AnimationEngine::StopChangeTimer()

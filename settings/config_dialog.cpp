@@ -290,10 +290,20 @@ void BrowseColor(HWND dialog, SaverSettings& settings, unsigned n)
 
 // --- Messages -------------------------------------------------------------
 
+void ReportSaveFailure(HWND dialog, DWORD error)
+{
+    const std::string text = SaveFailureText(SettingsFilePath(), error);
+    MessageBoxA(dialog, text.c_str(), "Bildschirmschoner Einstellungen", MB_OK | MB_ICONERROR);
+}
+
+// Only stored settings end the dialog with OK; otherwise the user hears why and may try again.
 void Commit(HWND dialog, SaverSettings& settings)
 {
     ReadControls(dialog, settings);
-    settings.Save();
+    if (!settings.Save()) {
+        ReportSaveFailure(dialog, GetLastError());
+        return;
+    }
     EndDialog(dialog, 1);
 }
 

@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include <windows.h>
+
 #include "resources/resource_ids.h"
 #include "settings/setting_fields.h"
 
@@ -58,7 +60,7 @@ unsigned ParseSeconds(const std::string& text)
         value = value * 10 + static_cast<unsigned>(text[at] - '0');
         if (value > kLargestSeconds) return 0;
     }
-    return static_cast<unsigned>(value);
+    return value < kLongestChangeTime ? static_cast<unsigned>(value) : kLongestChangeTime;
 }
 
 std::string UnsignedText(unsigned value)
@@ -95,6 +97,37 @@ std::string FilterPair(const char* description, const char* pattern)
     filter += pattern;
     filter.push_back('\0');
     return filter;
+}
+
+namespace {
+
+std::string SaveFailureReason(unsigned long error)
+{
+    switch (error) {
+    case ERROR_ACCESS_DENIED:
+        return "Windows verweigert das Schreiben: Die Datei ist schreibgesch\xFCtzt, oder der Ordner darf nicht "
+               "beschrieben werden.";
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION: return "Die Datei wird gerade von einem anderen Programm benutzt.";
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL: return "Auf dem Datentr\xE4ger ist kein Platz mehr frei.";
+    case ERROR_WRITE_PROTECT: return "Der Datentr\xE4ger ist schreibgesch\xFCtzt.";
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND: return "Der Ordner der Datei ist nicht zu finden.";
+    default: {
+        char text[64];
+        std::snprintf(text, sizeof text, "Windows meldet den Fehler %lu.", error);
+        return text;
+    }
+    }
+}
+
+}  // namespace
+
+std::string SaveFailureText(const std::string& file, unsigned long error)
+{
+    return "Die Einstellungen konnten nicht gespeichert werden.\n\n" + SaveFailureReason(error) + "\n\nDatei: " + file +
+           "\n\nDie bisher gespeicherten Einstellungen gelten weiter.";
 }
 
 std::string WorkingColorKey(unsigned n)

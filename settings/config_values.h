@@ -28,7 +28,8 @@ unsigned StoredIndex(std::intptr_t selection, unsigned kept);
 // The background setting's radio button.
 int BackgroundButton(unsigned background);
 
-// The seconds field as a number: leading decimal digits; no digits, or more than 32 bits, give 0.
+// The seconds field as a number: leading decimal digits; no digits, or more than 32 bits, give 0;
+// beyond kLongestChangeTime the longest change time.
 unsigned ParseSeconds(const std::string& text);
 
 // Unsigned decimal text.
@@ -48,6 +49,10 @@ ChooserStart ChooserStartFor(const std::string& path, const char* pattern);
 
 // A chooser filter of one pair: description, pattern, each NUL-ended (c_str adds the closing NUL).
 std::string FilterPair(const char* description, const char* pattern);
+
+// What the user reads when OK could not store the settings: what happened, the reason in plain
+// words for the system's error code, and the file. Windows-1252 text.
+std::string SaveFailureText(const std::string& file, unsigned long error);
 
 // The working key of colour n, "Color1_tmp" or "Color2_tmp".
 std::string WorkingColorKey(unsigned n);

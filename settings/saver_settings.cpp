@@ -70,6 +70,21 @@ BOOL SaveField(const SaverSettings& settings, const SettingField& field)
 
 }  // namespace
 
+std::string SettingsFilePath()
+{
+    char folder[MAX_PATH] = {};
+    const UINT length = GetWindowsDirectoryA(folder, MAX_PATH);
+    std::string path(folder, length < MAX_PATH ? length : 0);
+    if (!path.empty() && path.back() != '\\') path += '\\';
+    return path + kSettingsFile;
+}
+
+UINT ChangeIntervalMs(UINT changeTime)
+{
+    if (static_cast<INT>(changeTime) < 0) return 0;
+    return (changeTime < kLongestChangeTime ? changeTime : kLongestChangeTime) * 1000;
+}
+
 SaverSettings::SaverSettings()
 {
     char text[kPathStorage];

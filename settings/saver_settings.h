@@ -3,9 +3,22 @@
 
 #include <windows.h>
 
+#include <string>
+
 constexpr char kSettingsFile[] = "tavrixsaver.ini";
 constexpr char kSettingsSection[] = "Options";
 constexpr int kPathStorage = 255;  // 254 characters and the terminating NUL
+
+// The longest ChangeTime in seconds: the change timer's milliseconds must stay within the
+// longest timer Windows accepts (0x7FFFFFFF ms, 24 days 20 hours).
+constexpr UINT kLongestChangeTime = 0x7FFFFFFF / 1000;
+
+// The change timer's interval in milliseconds for a ChangeTime as the file holds it: at most
+// kLongestChangeTime seconds; a negative value (hand-set) counts as 0, a change on every tick.
+UINT ChangeIntervalMs(UINT changeTime);
+
+// Where the settings file lives: the Windows folder, as the private-profile calls resolve its bare name.
+std::string SettingsFilePath();
 
 // The values of the Background setting; 3 and any other value paint nothing.
 enum class BackgroundChoice : UINT {

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "resources/resource_ids.h"
+#include "win32/handles.h"
 #include "tests/support/dialog_driver.h"
 #include "tests/support/saver_process.h"
 #include "tests/support/settings_file.h"
@@ -280,13 +281,14 @@ TEST_F(ConfigDialogFields, TypedFieldsStoreWhatTheSettingsCanHold)
         Type(dialog, IDC_WAVE_FILE, wave);
         ASSERT_EQ(TextOf(dialog, IDC_BITMAP_FILE), bitmap) << "the field itself takes the whole path";
     });
-    ExpectStored({{"ChangeTime", "0"},  // beyond 32 bits
+    ExpectStored({{"ChangeTime", "0"},  // beyond 32 bits: as good as empty
                   {"OwnBitmap", bitmap.substr(0, 254)},
                   {"MidiFile", midi.substr(0, 254)},
                   {"WaveFile", wave.substr(0, 254)},
                   {"OwnBitmap_tmp", bitmap.substr(0, 254)}});
 
-    for (const auto& [typed, stored] : Keys{{"", "0"}, {"4294967295", "4294967295"}}) {
+    // 32 bits, but past the longest timer Windows accepts: the longest change time, 24 days and more.
+    for (const auto& [typed, stored] : Keys{{"", "0"}, {"4294967295", "2147483"}, {"2147484", "2147483"}}) {
         ChangeAndOk([typed = typed](HWND dialog) { Type(dialog, IDC_CHANGE_TIME, typed); });
         EXPECT_EQ(settings_file::Read("ChangeTime"), stored) << "typed \"" << typed << '"';
     }
@@ -459,6 +461,63 @@ TEST_F(ConfigDialogEnding, EscEndsWithZeroWritingOnlyTheWorkingColoursAndEnterWi
     ASSERT_NE(dialog, nullptr);
     PressKey(dialog, IDC_CHANGE_TIME, VK_RETURN);
     EXPECT_EQ(saver_->WaitForExit(), 1u) << "Enter presses the default button, OK";
+}
+
+// The text of a message box of another program.
+std::string MessageText(HWND box)
+{
+    std::string text;
+    for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        char windowClass[16] = {};
+        GetClassNameA(child, windowClass, sizeof windowClass);
+        if (lstrcmpiA(windowClass, "Static") == 0) text += TextOf(child);
+    }
+    return text;
+}
+
+// OK on settings that cannot be stored: a box says why, the dialog stays, what was stored stays.
+void ExpectOkRefusedWithReason(HWND dialog, DWORD saverProcess)
+{
+    ClickWithoutWaiting(dialog, IDOK);
+    HWND box = WaitForOwnedDialog(dialog);
+    ASSERT_NE(box, nullptr) << "a box tells the user";
+    const std::string text = MessageText(box);
+    EXPECT_NE(text.find("Die Einstellungen konnten nicht gespeichert werden."), std::string::npos) << text;
+    EXPECT_NE(text.find("schreibgesch\xFCtzt"), std::string::npos) << text;
+    EXPECT_NE(text.find("tavrixsaver.ini"), std::string::npos) << text;
+    EXPECT_TRUE(CloseModal(box, IDOK));
+    EXPECT_TRUE(IsWindow(dialog)) << "the dialog stays open";
+    DWORD owner = 0;
+    GetWindowThreadProcessId(dialog, &owner);
+    EXPECT_EQ(owner, saverProcess);
+}
+
+TEST_F(ConfigDialogEnding, OkOnAReadOnlyFileSaysSoKeepsTheDialogAndLosesNothing)
+{
+    settings_file::Write("ChangeTime", "42");
+    const std::string stored = settings_file::Text();
+    ASSERT_TRUE(SetFileAttributesA(settings_file::Path().c_str(), FILE_ATTRIBUTE_READONLY));
+    ScopeExit writable([] { SetFileAttributesA(settings_file::Path().c_str(), FILE_ATTRIBUTE_NORMAL); });
+    HWND dialog = Open();
+    ASSERT_NE(dialog, nullptr);
+    Type(dialog, IDC_CHANGE_TIME, "7");
+    ExpectOkRefusedWithReason(dialog, saver_->Id());
+    EXPECT_EQ(settings_file::Text(), stored);
+
+    SetFileAttributesA(settings_file::Path().c_str(), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_EQ(ClickAndWaitForExit(dialog, IDOK), 1u) << "once the file may be written, OK stores";
+    EXPECT_EQ(settings_file::Read("ChangeTime"), "7");
+}
+
+TEST_F(ConfigDialogEnding, OkWhereTheWindowsFolderCannotBeWrittenSaysSo)
+{
+    ASSERT_TRUE(settings_file::SetWindowsFolderWritable(false));
+    ScopeExit writable([] { settings_file::SetWindowsFolderWritable(true); });
+    HWND dialog = Open();
+    ASSERT_NE(dialog, nullptr);
+    ExpectOkRefusedWithReason(dialog, saver_->Id());
+    EXPECT_FALSE(settings_file::Exists());
+    EXPECT_EQ(ClickAndWaitForExit(dialog, IDCANCEL), 0u);
 }
 
 TEST_F(ConfigDialogEnding, TheConfigureCommandHasTheForegroundWindowOwnTheDialogAndNoArgumentsNone)

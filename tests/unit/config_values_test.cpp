@@ -56,12 +56,12 @@ TEST(BackgroundButtons, EachBackgroundHasItsButtonAndOtherValuesShowTheBlackScre
     EXPECT_EQ(BackgroundButton(0xFFFFFFFFu), IDC_BACKGROUND_BLACK);
 }
 
-TEST(SecondsField, ReadsTheLeadingDigitsUpTo32BitsAndElseZero)
+TEST(SecondsField, ReadsTheLeadingDigitsUpTo32BitsAndElseZeroButNoLongerThanATimerCanWait)
 {
     const std::pair<const char*, unsigned> cases[] = {
         {"10", 10},         {"0", 0},           {"007", 7},  {"", 0},    {"   ", 0},  {" 30", 30},
-        {"12s", 12},        {"abc", 0},         {"-5", 0},   {"4294967295", 4294967295u},
-        {"4294967296", 0},  {"99999999999999999999999999", 0}};
+        {"12s", 12},        {"abc", 0},         {"-5", 0},   {"2147483", 2147483},   {"2147484", 2147483},
+        {"4294967295", 2147483},  {"4294967296", 0},  {"99999999999999999999999999", 0}};
     for (const auto& c : cases) EXPECT_EQ(ParseSeconds(c.first), c.second) << '"' << c.first << '"';
     EXPECT_EQ(UnsignedText(10), "10");
     EXPECT_EQ(UnsignedText(4294967295u), "4294967295");
