@@ -2,6 +2,7 @@
 #include "host/host_main.h"
 
 #include "host/command_line.h"
+#include "host/full_screen_turn.h"
 #include "host/host_state.h"
 #include "host/host_window.h"
 #include "host/password.h"
@@ -12,11 +13,9 @@ HostState hostState;
 
 namespace {
 
-constexpr char kSaverClass[] = "WindowsScreenSaverClass";
-constexpr char kSaverTitle[] = "Screen Saver";
-constexpr char kPreviewTitle[] = "Preview";
 constexpr int kBadCommandLine = -1;
 constexpr int kNoWindow = -1;
+constexpr UINT kParentWatchInterval = 250;  // ms
 
 int DetectWin9x()
 {
@@ -32,6 +31,13 @@ HWND WindowFromText(const char* text)
     return window != nullptr && IsWindow(window) ? window : nullptr;
 }
 
+// The desktop window is no place for a preview: its child would cover the screen for good.
+HWND PreviewParentFromText(const char* text)
+{
+    HWND parent = WindowFromText(text);
+    return parent != GetDesktopWindow() ? parent : nullptr;
+}
+
 // A fault escaping a run mode must not leave the system believing a saver still runs.
 // The system's own handling decides first (debugger, report); when it would end the
 // process, the notice is withdrawn and the run ends with the fault's code.
@@ -40,7 +46,7 @@ LONG WINAPI FaultGuardFilter(EXCEPTION_POINTERS* fault)
     SetUnhandledExceptionFilter(nullptr);
     LONG verdict = UnhandledExceptionFilter(fault);
     if (verdict == EXCEPTION_EXECUTE_HANDLER) {
-        SetSaverRunning(FALSE);
+        DisarmPasswordCheck();
         ExitProcess(fault->ExceptionRecord->ExceptionCode);
     }
     return verdict;
@@ -67,17 +73,14 @@ bool RegisterSaverClass()
     saverClass.hIcon = LoadIconA(hostState.instance, MAKEINTRESOURCEA(IDI_CLASS_ICON));
     saverClass.hCursor = nullptr;
     saverClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
-    saverClass.lpszClassName = kSaverClass;
+    saverClass.lpszClassName = kSaverWindowClass;
     return RegisterClassA(&saverClass) != 0;
 }
 
-// Another full-screen saver already runs: bring it forward instead of starting a second.
-bool ActivateRunningSaver()
+// A preview whose parent went without telling it (its process was killed) would wait for good.
+void CALLBACK WatchPreviewParent(HWND, UINT, UINT_PTR, DWORD)
 {
-    HWND running = FindWindowA(kSaverClass, kSaverTitle);
-    if (running == nullptr || !IsWindow(running)) return false;
-    SetForegroundWindow(running);
-    return true;
+    if (!IsWindow(hostState.previewParent) || !IsWindow(hostState.saverWindow)) PostQuitMessage(0);
 }
 
 int PumpMessages()
@@ -92,7 +95,7 @@ int PumpMessages()
 
 int RunSaverWindow(HWND parent)
 {
-    const char* title = kSaverTitle;
+    const char* title = kFullScreenTitle;
     DWORD style = WS_POPUP | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
     DWORD extendedStyle = WS_EX_TOPMOST;
     int width = 0;
@@ -106,20 +109,25 @@ int RunSaverWindow(HWND parent)
         extendedStyle = 0;
         title = kPreviewTitle;
         hostState.isPreview = 1;
+        hostState.previewParent = parent;
     } else {
         width = GetSystemMetrics(SM_CXSCREEN);
         height = GetSystemMetrics(SM_CYSCREEN);
-        if (ActivateRunningSaver()) return 0;
+    }
+    FullScreenTurn turn;
+    if (!hostState.isPreview) {
+        if (!turn.Take()) return 0;
         ArmPasswordCheck();
     }
 
     if (RegisterSaverClass()) {
-        hostState.saverWindow = CreateWindowExA(extendedStyle, kSaverClass, title, style, 0, 0, width, height,
+        hostState.saverWindow = CreateWindowExA(extendedStyle, kSaverWindowClass, title, style, 0, 0, width, height,
                                                 parent, nullptr, hostState.instance, nullptr);
     }
     int exitCode = kNoWindow;
     if (hostState.saverWindow != nullptr) {
         if (!hostState.isPreview) SetForegroundWindow(hostState.saverWindow);
+        if (hostState.isPreview) SetTimer(nullptr, 0, kParentWatchInterval, WatchPreviewParent);
         exitCode = PumpMessages();
     }
     DisarmPasswordCheck();
@@ -128,7 +136,7 @@ int RunSaverWindow(HWND parent)
 
 int RunPreview(const char* arguments)
 {
-    HWND parent = WindowFromText(arguments);
+    HWND parent = PreviewParentFromText(arguments);
     return parent != nullptr ? RunSaverWindow(parent) : kBadCommandLine;
 }
 

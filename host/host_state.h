@@ -8,6 +8,11 @@
 using PasswordVerifier = BOOL(WINAPI*)(HWND window);
 using AssociateContextFunction = HIMC(WINAPI*)(HWND window, HIMC context);
 
+// The saver window's class and titles, by which a second start finds a running saver.
+constexpr char kSaverWindowClass[] = "WindowsScreenSaverClass";
+constexpr char kFullScreenTitle[] = "Screen Saver";
+constexpr char kPreviewTitle[] = "Preview";
+
 // lastVerifyEnd before the first verification.
 constexpr DWORD kNoVerifyYet = 0xFFFFFFFF;
 
@@ -15,6 +20,7 @@ struct HostState {
     HINSTANCE instance = nullptr;
     HWND saverWindow = nullptr;
     int isPreview = 0;
+    HWND previewParent = nullptr;  // the window the preview lives in
     int isWin9x = 0;
 
     int closeApproved = 0;

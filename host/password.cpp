@@ -77,11 +77,12 @@ void ArmPasswordCheck()
 void DisarmPasswordCheck()
 {
     if (!hostState.isWin9x || !hostState.passwordModule) return;
-    hostState.passwordModule.reset();
+    // The notice goes first: whatever the verifier does as it unloads, the system is told.
     if (hostState.passwordVerifier != nullptr) {
         hostState.passwordVerifier = nullptr;
         SetSaverRunning(FALSE);
     }
+    hostState.passwordModule.reset();
 }
 
 void SetSaverRunning(BOOL running)

@@ -86,6 +86,12 @@ struct FileTraits {
 
 // A movable local-memory block; a block that will not free is announced by a beep,
 // as there is nobody else to tell.
+struct KernelObjectTraits {
+    using Handle = HANDLE;
+    static Handle Invalid() { return nullptr; }
+    static void Close(Handle h) { CloseHandle(h); }
+};
+
 struct LocalMemoryTraits {
     using Handle = HLOCAL;
     static Handle Invalid() { return nullptr; }
@@ -104,6 +110,7 @@ using UniqueModule = UniqueHandle<ModuleTraits>;
 using UniqueRegKey = UniqueHandle<RegKeyTraits>;
 using UniqueFile = UniqueHandle<FileTraits>;
 using UniqueLocalMemory = UniqueHandle<LocalMemoryTraits>;
+using UniqueKernelObject = UniqueHandle<KernelObjectTraits>;
 
 // A window's device context, given back to its window with ReleaseDC.
 class WindowDc {

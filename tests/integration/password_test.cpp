@@ -36,6 +36,21 @@ std::vector<std::string> LinesOf(const std::string& path)
     return lines;
 }
 
+// The saver-running notice as the system holds it for the whole session, read afresh: Wine keeps it
+// in this volatile key (SystemParametersInfo would answer from this process's cache).
+bool NoticeGiven()
+{
+    HKEY key = nullptr;
+    if (RegOpenKeyA(HKEY_CURRENT_USER, "Software\\Wine\\Temporary System Parameters\\Control Panel\\Desktop", &key) !=
+        ERROR_SUCCESS)
+        return false;
+    char value[8] = {};
+    DWORD bytes = sizeof value;
+    const LONG read = RegQueryValueExA(key, "WINE_ScreenSaverRunning", nullptr, nullptr, reinterpret_cast<BYTE*>(value), &bytes);
+    RegCloseKey(key);
+    return read == ERROR_SUCCESS && value[0] == '1';
+}
+
 int CountStartingWith(const std::vector<std::string>& lines, const std::string& prefix)
 {
     int count = 0;
@@ -71,7 +86,12 @@ protected:
         DeleteFileA(log_.c_str());
         SetPasswordInUse(1);
     }
-    void TearDown() override { SetPasswordInUse(0); }
+    void TearDown() override
+    {
+        SetPasswordInUse(0);
+        BOOL previous = FALSE;
+        SystemParametersInfoA(SPI_SETSCREENSAVERRUNNING, FALSE, &previous, 0);  // for the tests after
+    }
 
     // Starts a saver copy that Wine shows the 98 family, with the stand-in DLLs beside it.
     void Start(const char* verifierOrder, const std::string& program = Win98SaverPath())
@@ -203,11 +223,26 @@ TEST_F(Password, TheNtFamilyNeverLoadsTheVerifier)
 TEST_F(Password, AFaultInsideTheVerifierDoesNotLeaveTheNoticeSet)
 {
     Start("fault");
+    EXPECT_TRUE(NoticeGiven());
     PressKey();
     EXPECT_EQ(saver_->WaitForExit(), static_cast<DWORD>(EXCEPTION_ACCESS_VIOLATION));
+    EXPECT_FALSE(NoticeGiven());
     std::vector<std::string> log = Log();
     ASSERT_FALSE(log.empty());
-    EXPECT_EQ(log.back(), "detach running=0");
+    EXPECT_EQ(log.back(), "detach running=0") << "withdrawn before the verifier goes";
+}
+
+TEST_F(Password, AMissingPictureEndsTheRunWithOneAndWithdrawsTheNotice)
+{
+    settings_file::Write("Style", "2");  // a style without pictures
+    Start("accept");
+    HWND box = saver_->WaitForWindow("#32770", "Error");
+    ASSERT_NE(box, nullptr);
+    EXPECT_TRUE(NoticeGiven()) << "while the saver runs, the system knows";
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+    EXPECT_EQ(saver_->WaitForExit(), 1u);
+    EXPECT_FALSE(NoticeGiven()) << "and it is told when the run ends early";
+    EXPECT_EQ(Log().back(), "detach running=0");
 }
 
 TEST(PasswordChange, TheChangerIsCalledForTheSaverWithTheGivenOwner)

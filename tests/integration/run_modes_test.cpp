@@ -177,6 +177,37 @@ TEST_F(RunModes, ASecondStartBringsTheRunningSaverForwardAndEndsAtOnce)
     EXPECT_EQ(DismissWithKeys(first, window), 0u);
 }
 
+TEST_F(RunModes, OfTwentySaversStartedAtOnceExactlyOneRunsInTheForeground)
+{
+    for (int round = 0; round < 3; ++round) {
+        SCOPED_TRACE("round " + std::to_string(round));
+        std::vector<std::unique_ptr<SaverProcess>> savers;
+        for (int i = 0; i < 20; ++i)
+            savers.push_back(std::make_unique<SaverProcess>(SaverPath(), "/s", std::vector<std::string>{}, CREATE_SUSPENDED));
+        for (auto& saver : savers) saver->Resume();
+        std::vector<SaverProcess*> running;
+        ASSERT_TRUE(WaitUntil(
+            [&] {
+                running.clear();
+                for (auto& saver : savers)
+                    if (saver->Running()) running.push_back(saver.get());
+                return running.size() <= 1;
+            },
+            60000))
+            << running.size() << " still running";
+        ASSERT_EQ(running.size(), 1u) << "one saver stays";
+        for (auto& saver : savers) {
+            if (saver.get() != running.front()) {
+                EXPECT_EQ(saver->WaitForExit(0), 0u);
+            }
+        }
+        HWND window = WaitForSaverWindow(*running.front());
+        ASSERT_NE(window, nullptr);
+        EXPECT_TRUE(WaitUntil([&] { return GetForegroundWindow() == window; }, 5000)) << "in the foreground";
+        EXPECT_EQ(DismissWithKeys(*running.front(), window), 0u) << "so a key ends it";
+    }
+}
+
 TEST_F(RunModes, UnknownLettersAndTabsEndWithMinusOneAndShowNothing)
 {
     for (const char* arguments : {"/x", "/\ts", "?", "/\xE4"}) {
@@ -187,8 +218,11 @@ TEST_F(RunModes, UnknownLettersAndTabsEndWithMinusOneAndShowNothing)
 
 TEST_F(RunModes, APreviewWithoutAUsableWindowHandleEndsWithMinusOne)
 {
-    for (const char* arguments : {"/p", "/p 0", "/p:1234", "/l abc", "/p 99999999"})
-        EXPECT_EQ(ExitCodeOf(arguments), kBadCommandLine) << arguments;
+    const std::string desktop = std::to_string(reinterpret_cast<UINT_PTR>(GetDesktopWindow()));
+    for (const std::string& arguments :
+         {std::string("/p"), std::string("/p 0"), std::string("/p:1234"), std::string("/l abc"), std::string("/p 99999999"),
+          "/p " + desktop, "/l " + desktop})
+        EXPECT_EQ(ExitCodeOf(arguments.c_str()), kBadCommandLine) << arguments;
 }
 
 TEST_F(RunModes, ThePreviewFillsItsParentAsAChildThatIsNeverTopmost)
@@ -208,6 +242,18 @@ TEST_F(RunModes, ThePreviewFillsItsParentAsAChildThatIsNeverTopmost)
         DestroyWindow(parent.get());
         EXPECT_EQ(WaitForExitPumping(saver), 0u) << "the preview ends with its parent";
     }
+}
+
+TEST_F(RunModes, APreviewWhoseHostIsKilledEnds)
+{
+    // The configuration dialog of another saver process stands in for the display properties.
+    SaverProcess host(SaverPath(), "/c");
+    HWND parent = host.WaitForWindow("#32770", "Bildschirmschoner Einstellungen", 30000);
+    ASSERT_NE(parent, nullptr);
+    SaverProcess preview(SaverPath(), "/p " + std::to_string(reinterpret_cast<UINT_PTR>(parent)));
+    ASSERT_NE(WaitForPreview(parent), nullptr);
+    host.Kill();
+    EXPECT_EQ(preview.WaitForExit(10000), 0u) << "the preview ends when its parent's process is gone";
 }
 
 TEST_F(RunModes, TheHandleIsReadUpToTheFirstNonDigit)

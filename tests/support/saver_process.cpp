@@ -102,14 +102,14 @@ bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs)
 }
 
 SaverProcess::SaverProcess(const std::string& program, const std::string& arguments,
-                           const std::vector<std::string>& environment)
+                           const std::vector<std::string>& environment, DWORD creationFlags)
 {
     std::string commandLine = "\"" + program + "\"";
     if (!arguments.empty()) commandLine += " " + arguments;
     std::string block = EnvironmentBlock(environment);
     STARTUPINFOA startup = {};
     startup.cb = sizeof(startup);
-    if (!CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, block.data(), nullptr,
+    if (!CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, creationFlags, block.data(), nullptr,
                         &startup, &info_)) {
         info_ = {};
     }

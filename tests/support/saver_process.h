@@ -20,8 +20,9 @@ bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs);
 class SaverProcess {
 public:
     // arguments: the text after the program name; environment: extra NAME=VALUE entries.
+    // creationFlags: CREATE_SUSPENDED makes a process that waits for Resume.
     SaverProcess(const std::string& program, const std::string& arguments,
-                 const std::vector<std::string>& environment = {});
+                 const std::vector<std::string>& environment = {}, DWORD creationFlags = 0);
     ~SaverProcess();
     SaverProcess(const SaverProcess&) = delete;
     SaverProcess& operator=(const SaverProcess&) = delete;
@@ -32,6 +33,9 @@ public:
     // The exit code once the process has ended within the time, else STILL_ACTIVE.
     DWORD WaitForExit(DWORD timeoutMs = 10000);
     bool Running();
+    void Resume() { ResumeThread(info_.hThread); }
+    // Ends the process at once, as a crash or the task manager would.
+    void Kill() { TerminateProcess(info_.hProcess, 0xDEAD); }
 
     // A top-level window of this process with the class and title, or null after the time.
     HWND WaitForWindow(const char* windowClass, const char* title, DWORD timeoutMs = 10000);
