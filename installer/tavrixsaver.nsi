@@ -40,12 +40,17 @@ ShowUninstDetails show
 !define MUI_WELCOMEPAGE_TEXT "Dieser Assistent installiert den ${PRODUCT} ${VERSION} in Ihren Windows-Ordner und macht ihn zu Ihrem Bildschirmschoner.$\r$\n$\r$\nDer bisherige Bildschirmschoner wird gemerkt: Wenn Sie den ${PRODUCT} wieder entfernen, ist er wieder aktiv.$\r$\n$\r$\n$_CLICK"
 !insertmacro MUI_PAGE_WELCOME
 !insertmacro MUI_PAGE_INSTFILES
-!define MUI_FINISHPAGE_TEXT "Der ${PRODUCT} ist installiert und ist jetzt Ihr Bildschirmschoner.$\r$\n$\r$\nSie finden ihn auch in den Eigenschaften der Anzeige. Klicken Sie auf Fertig stellen, um den Assistenten zu schließen."
+; The finish page's title and text are short: its three-line German default title and a longer text
+; are cut off above the settings box.
+!define MUI_FINISHPAGE_TITLE "Installation abgeschlossen"
+!define MUI_FINISHPAGE_TEXT "Der ${PRODUCT} ist jetzt Ihr Bildschirmschoner. Sie finden ihn auch in den Eigenschaften der Anzeige."
 !define MUI_FINISHPAGE_RUN
 !define MUI_FINISHPAGE_RUN_TEXT "Einstellungen des Bildschirmschoners öffnen"
 !define MUI_FINISHPAGE_RUN_FUNCTION OpenSettings
 !insertmacro MUI_PAGE_FINISH
 
+!define MUI_UNCONFIRMPAGE_TEXT_TOP "Der ${PRODUCT} wird aus Ihrem Windows-Ordner entfernt, und der Bildschirmschoner, der vor ihm aktiv war, wird wieder eingetragen. $_CLICK"
+!define MUI_UNCONFIRMPAGE_TEXT_LOCATION "Windows-Ordner:"
 !insertmacro MUI_UNPAGE_CONFIRM
 !insertmacro MUI_UNPAGE_INSTFILES
 
@@ -217,9 +222,12 @@ Function un.RestorePreviousSaver
   ${AndIf} $0 != "$INSTDIR\${SAVER_FILE}"
     Return
   ${EndIf}
-  DetailPrint "Der vorherige Bildschirmschoner wird wieder eingetragen"
-  ClearErrors
   ReadRegStr $0 HKLM "${UNINSTALL_KEY}" "PreviousSaver"
+  ${If} $0 == ""
+    DetailPrint "Der ${PRODUCT} wird als Bildschirmschoner ausgetragen"
+  ${Else}
+    DetailPrint "Der vorherige Bildschirmschoner wird wieder eingetragen: $0"
+  ${EndIf}
   Call un.WriteActiveSaver
   ReadRegStr $0 HKLM "${UNINSTALL_KEY}" "PreviousSaverActive"
   Call un.WriteSaverActive
