@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Installs what building, running and testing the saver need on Debian 12, if missing.
+# Installs what building, running, testing and releasing the saver need on Debian 12, if missing.
 set -euo pipefail
 
 packages=(
@@ -7,6 +7,7 @@ packages=(
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix binutils-mingw-w64
   googletest
   wine64 xvfb x11-utils xdotool imagemagick
+  nsis zip unzip gifsicle
 )
 
 missing=()
