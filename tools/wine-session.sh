@@ -38,6 +38,22 @@ wine_session_start_xvfb() {
   wine_session_wait_for_display
 }
 
+# Waits until the server listens: a Wine program started before that starts a second server
+# for the same prefix, and every later program start in the session is slow.
+wine_session_wait_for_server() {
+  local tries=300 folder
+  while [ $tries -gt 0 ]; do
+    # The server names its folder in the prefix; its socket appears there once it listens.
+    folder=$(cat "$WINEPREFIX/wineserver" 2>/dev/null) &&
+      compgen -G "${TMPDIR:-/tmp}/$folder/server-*/socket" >/dev/null && return 0
+    kill -0 "$wine_session_server_pid" 2>/dev/null || break
+    tries=$((tries - 1))
+    sleep 0.1
+  done
+  echo "The Wine server did not come up in $WINEPREFIX" >&2
+  return 1
+}
+
 # wine_session_start [use-own-display]: with an argument "user-display" and DISPLAY set,
 # the caller's display is used; otherwise a virtual 1024x768 one.
 wine_session_start() {
