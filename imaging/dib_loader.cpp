@@ -86,14 +86,22 @@ bool SeekTo(HANDLE file, uint32_t offset)
     return low != INVALID_SET_FILE_POINTER || GetLastError() == NO_ERROR;
 }
 
+// GetFileSize rather than GetFileSizeEx, which Windows 95, 98 and NT 4.0 lack. An unknown
+// length trusts nothing, and a file of 4 GB or more is no picture: both count as empty.
+uint64_t FileBytes(HANDLE file)
+{
+    DWORD high = 0;
+    SetLastError(NO_ERROR);  // a length of 0xFFFFFFFF is told from a failure by the error
+    const DWORD low = GetFileSize(file, &high);
+    if (low == INVALID_FILE_SIZE && GetLastError() != NO_ERROR) return 0;
+    return high == 0 ? low : 0;
+}
+
 DibLayout ReadFileLayout(HANDLE file)
 {
     uint8_t head[kBmpHeadBytes];
     const DWORD headBytes = ReadUpTo(file, head, sizeof head);
-    LARGE_INTEGER size{};
-    // An unknown length trusts nothing.
-    const uint64_t fileBytes = GetFileSizeEx(file, &size) ? uint64_t(size.QuadPart) : 0;
-    return ReadDibLayout(head, headBytes, fileBytes, DibSource::File);
+    return ReadDibLayout(head, headBytes, FileBytes(file), DibSource::File);
 }
 
 bool FillFromFile(DibLoader& loader, HANDLE file, uint8_t* block, const DibLayout& layout)

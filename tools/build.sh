@@ -9,9 +9,17 @@ build=${TAVRIX_BUILD_DIR:-$top/build}
 
 configure() {  # build dir, toolchain, extra options
   local dir=$1 toolchain=$2; shift 2
+  # CMake keeps the compilers and flags it found first: a changed toolchain file starts afresh.
+  local stamp="$dir/toolchain.sha256" wanted
+  wanted=$(sha256sum "$top/cmake/$toolchain" | cut -d ' ' -f 1)
+  if [ -f "$dir/build.ninja" ] && [ "$(cat "$stamp" 2>/dev/null)" != "$wanted" ]; then
+    echo "The toolchain file $toolchain changed: configuring $dir afresh"
+    rm -rf "$dir"
+  fi
   if [ ! -f "$dir/build.ninja" ]; then
     cmake -S "$top" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release \
       -DCMAKE_TOOLCHAIN_FILE="$top/cmake/$toolchain" "$@" >/dev/null
+    echo "$wanted" >"$stamp"
   fi
 }
 

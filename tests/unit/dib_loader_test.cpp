@@ -187,6 +187,26 @@ TEST(RefusingBmpFiles, MissingEmptyOrNoBitmapOrClaimingMoreThanTheFileHoldsOrWeC
     }
 }
 
+TEST(RefusingBmpFiles, AFileOfFourGigabytesOrMoreIsRefusedWhateverItsHeaderSays)
+{
+    TempFile file(Bytes(Picture{}));
+    ASSERT_TRUE(file.written());
+    LoadedDib small;
+    ASSERT_TRUE(DibLoader().LoadFromFile(file.path(), small));
+
+    {   // The same picture at the start of a (sparse) file 16 bytes past 4 GB.
+        UniqueFile grown(CreateFileA(file.path(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                     FILE_ATTRIBUTE_NORMAL, nullptr));
+        ASSERT_TRUE(grown);
+        LONG high = 1;
+        ASSERT_NE(SetFilePointer(grown.get(), 16, &high, FILE_BEGIN), INVALID_SET_FILE_POINTER);
+        ASSERT_TRUE(SetEndOfFile(grown.get()));
+    }
+    LoadedDib large;
+    EXPECT_FALSE(DibLoader().LoadFromFile(file.path(), large));
+    EXPECT_TRUE(!large.hBitmap && !large.hPalette);
+}
+
 TEST(ReadingFilesInChunks, AWholeFileComesBackAndAShortOneFails)
 {
     std::vector<uint8_t> bytes(100064);
