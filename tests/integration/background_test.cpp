@@ -133,14 +133,15 @@ private:
     bool made_ = false;
 };
 
-// A key pressed on the keyboard as the user would, reaching the foreground window's queue.
-void PressKey()
+// A key pressed (or only released) on the keyboard as the user would, reaching the foreground
+// window's queue.
+void PressKey(bool releaseOnly = false)
 {
     INPUT keys[2] = {};
     keys[0].type = keys[1].type = INPUT_KEYBOARD;
     keys[0].ki.wVk = keys[1].ki.wVk = 'A';
     keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
-    SendInput(2, keys, sizeof(INPUT));
+    SendInput(releaseOnly ? 1 : 2, releaseOnly ? &keys[1] : keys, sizeof(INPUT));
 }
 
 class ScreenBackground : public testing::Test {
@@ -272,8 +273,9 @@ TEST_F(ScreenBackground, BlackCoversTheScreenAndTheDesktopPaintsNothingOfItsOwn)
 }
 
 // The saver window's first stage only, in a window of this process: a key pressed before the
-// user's bitmap loads gives up the load in full screen; the preview ignores input.
-TEST(LoadingTheOwnPicture, AKeyWaitingStopsTheLoadInFullScreenButNotInThePreview)
+// user's bitmap loads gives up the load in full screen; a key released is no reason, and the
+// preview ignores input.
+TEST(LoadingTheOwnPicture, AKeyPressWaitingStopsTheLoadInFullScreenButNotInThePreview)
 {
     const bmp_bytes::TempFile picture(Bmp24(2, 2, [](int, int) { return kRed; }));
     settings_file::Remove();
@@ -282,11 +284,12 @@ TEST(LoadingTheOwnPicture, AKeyWaitingStopsTheLoadInFullScreenButNotInThePreview
     const struct {
         const char* what;
         bool preview;
-        bool keyWaits;
+        int keys;  // 0: none; 1: a press and its release; 2: a release only
         COLORREF shown;
-    } cases[] = {{"full screen, nothing waits", false, false, kRed},
-                 {"full screen, a key waits", false, true, kBlack},
-                 {"preview, a key waits", true, true, kRed}};
+    } cases[] = {{"full screen, nothing waits", false, 0, kRed},
+                 {"full screen, a key press waits", false, 1, kBlack},
+                 {"full screen, only a key release waits", false, 2, kRed},
+                 {"preview, a key press waits", true, 1, kRed}};
     for (const auto& c : cases) {
         const HWND top = CreateWindowExA(0, "Static", "", WS_POPUP | WS_VISIBLE, 0, 0, 64, 48, nullptr, nullptr,
                                          GetModuleHandleA(nullptr), nullptr);
@@ -296,8 +299,8 @@ TEST(LoadingTheOwnPicture, AKeyWaitingStopsTheLoadInFullScreenButNotInThePreview
         ASSERT_TRUE(window) << c.what;
         SetForegroundWindow(top);
         RunMessages(50, WM_NULL);
-        if (c.keyWaits) {
-            PressKey();
+        if (c.keys != 0) {
+            PressKey(c.keys == 2);
             ASSERT_TRUE(WaitUntil([] { return HIWORD(GetQueueStatus(QS_KEY)) != 0; }, 10000)) << c.what;
         }
         {
