@@ -130,9 +130,20 @@ std::vector<uint8_t> DecodeByteByByte(const DibLayout& layout, const uint8_t* da
     return image;
 }
 
+// The colour table as the loader copies it: what the source holds of it, widened if need be.
+void CopyTable(const DibLayout& layout, const uint8_t* data, size_t size)
+{
+    std::vector<uint8_t> table(4 * size_t(layout.colourCount));
+    const uint64_t held = size > layout.tableOffset ? size - layout.tableOffset : 0;
+    const size_t bytes = size_t(std::min<uint64_t>(layout.tableBytes, held));
+    if (bytes > 0) std::memcpy(table.data(), data + layout.tableOffset, bytes);
+    if (layout.coreHeader) WidenColourTriples(table.data(), layout.colourCount);
+}
+
 void CheckAccepted(const DibLayout& layout, const uint8_t* data, size_t size, DibSource source)
 {
     CheckNumbers(layout, size, source);
+    CopyTable(layout, data, size);
     if (layout.codesKept) return;  // copied as they are, checked by the numbers above
     const PixelFormat& format = layout.pixels.format;
     if (uint64_t(format.outStride) * format.height > kLargestDecoded) return;
