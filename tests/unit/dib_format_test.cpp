@@ -85,59 +85,6 @@ TEST(DibLayoutOfGoodPictures, EveryPartIsPlacedInTheSourceAndTheBlock)
     }
 }
 
-TEST(DibLayoutOfGoodPictures, EveryFormWindowsShowsBecomesABottomUpEightOrTwentyFourBitBlock)
-{
-    const struct {
-        const char* what;
-        void (*make)(Picture&);
-        uint16_t bits;             // of the block
-        PixelCoding coding;
-        uint32_t tableOffset, pixelOffset;
-        uint32_t masks[3];
-    } cases[] = {
-        {"124-byte header, 24 bits", [](Picture& p) { p.headerSize = 124; p.bitCount = 24; p.table.clear();
-                                                      p.pixels.resize(24); }, 24, PixelCoding::Rows, 138, 138, {}},
-        {"108-byte header, 1 bit", [](Picture& p) { p.headerSize = 108; p.bitCount = 1; p.table.resize(2); },
-         8, PixelCoding::Rows, 122, 130, {}},
-        {"52-byte header, 16-bit masks in it", [](Picture& p) { p.headerSize = 52; p.bitCount = 16; p.compression = 3;
-                                                                p.masks = {0xF800, 0x07E0, 0x001F}; p.table.clear();
-                                                                p.pixels.resize(16); },
-         24, PixelCoding::Rows, 66, 66, {0xF800, 0x07E0, 0x001F}},
-        {"56-byte header, 32-bit masks and alpha in it", [](Picture& p) { p.headerSize = 56; p.bitCount = 32;
-                                                                          p.compression = 3; p.table.clear();
-                                                                          p.masks = {0xFF, 0xFF00, 0xFF0000, 0xFF000000};
-                                                                          p.pixels.resize(32); },
-         24, PixelCoding::Rows, 70, 70, {0xFF, 0xFF00, 0xFF0000}},
-        {"40-byte header, masks after it", [](Picture& p) { p.bitCount = 16; p.compression = 3; p.table.clear();
-                                                            p.masks = {0xF800, 0x07E0, 0x001F}; p.pixels.resize(16); },
-         24, PixelCoding::Rows, 66, 66, {0xF800, 0x07E0, 0x001F}},
-        {"16 bits without masks are 5-5-5, with a colour hint", [](Picture& p) { p.bitCount = 16; p.clrUsed = 2;
-                                                                             p.table.resize(2); p.pixels.resize(16); },
-         24, PixelCoding::Rows, 54, 62, {0x7C00, 0x03E0, 0x001F}},
-        {"32 bits without masks", [](Picture& p) { p.bitCount = 32; p.table.clear(); p.pixels.resize(32); },
-         24, PixelCoding::Rows, 54, 54, {0xFF0000, 0x00FF00, 0x0000FF}},
-        {"top-down", [](Picture& p) { p.height = -2; }, 8, PixelCoding::Rows, 54, 1078, {}},
-        {"RLE4", [](Picture& p) { p.bitCount = 4; p.compression = 2; p.table.resize(16); p.sizeImage = 8; },
-         8, PixelCoding::Rle4, 54, 118, {}},
-        {"RLE8 in a file", [](Picture& p) { p.compression = 1; p.sizeImage = 8; }, 8, PixelCoding::Rle8, 54, 1078, {}},
-    };
-    for (const auto& c : cases) {
-        const DibLayout layout = Read(BytesWith(c.make), DibSource::File);
-        ASSERT_EQ(layout.verdict, DibVerdict::Loadable) << c.what;
-        EXPECT_EQ(layout.header.size, 40u) << c.what;
-        EXPECT_EQ(layout.header.height, 2) << c.what;
-        EXPECT_EQ(layout.pixels.topDown, std::string(c.what) == "top-down") << c.what;
-        EXPECT_EQ(layout.header.bitCount, c.bits) << c.what;
-        EXPECT_EQ(layout.header.compression, kCompressionRgb) << c.what;
-        EXPECT_EQ(layout.pixels.format.coding, c.coding) << c.what;
-        EXPECT_FALSE(layout.codesKept) << c.what;
-        EXPECT_EQ(layout.tableOffset, c.tableOffset) << c.what;
-        EXPECT_EQ(layout.pixelOffset, c.pixelOffset) << c.what;
-        EXPECT_EQ(std::vector<uint32_t>(layout.pixels.format.masks, layout.pixels.format.masks + 3),
-                  std::vector<uint32_t>(c.masks, c.masks + 3)) << c.what;
-    }
-}
-
 TEST(DibLayoutOfGoodPictures, BothHeaderFormsBecomeTheFortyByteForm)
 {
     const DibLayout info = Read(BytesWith([](Picture& p) { p.clrUsed = 16; p.table.resize(16); }));

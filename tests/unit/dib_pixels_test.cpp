@@ -90,17 +90,6 @@ TEST(ConvertingRows, EveryBitCountBecomesIndicesOrBlueGreenRedWithZeroPadding)
     }
 }
 
-TEST(ConvertingRows, AMaskIsOneRunOfBits)
-{
-    MaskField field;
-    EXPECT_TRUE(ReadMask(0x07E0, field));
-    EXPECT_EQ(field.shift, 5u);
-    EXPECT_EQ(field.width, 6u);
-    EXPECT_TRUE(ReadMask(0xFFFFFFFF, field));
-    EXPECT_EQ(field.width, 32u);
-    for (const uint32_t split : {0u, 0x0505u, 0x80000001u}) EXPECT_FALSE(ReadMask(split, field)) << split;
-}
-
 TEST(DecodingRunLengths, RunsLiteralsEndsOfLineAndDeltasInAnyPieces)
 {
     const struct {
