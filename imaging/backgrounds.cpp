@@ -1,7 +1,6 @@
 // Paints the saver window's background once (fades, the user's picture) and copies the window.
 #include "imaging/backgrounds.h"
 
-#include "win32/handles.h"
 #include "imaging/dib_loader.h"
 #include "imaging/gradient.h"
 #include "settings/saver_settings.h"
@@ -13,7 +12,7 @@ constexpr COLORREF kBlack = RGB(0, 0, 0);
 constexpr COLORREF kBlue = RGB(0, 0, 255);
 constexpr COLORREF kWhite = RGB(255, 255, 255);
 
-void PaintChosenBackground(HWND window, HDC dc, const SaverSettings& settings)
+void PaintChosenBackground(HWND window, HDC dc, const SaverSettings& settings, const LoadStop& stop)
 {
     // 3 and any unknown value paint nothing, like the desktop.
     switch (static_cast<BackgroundChoice>(settings.Background)) {
@@ -21,7 +20,7 @@ void PaintChosenBackground(HWND window, HDC dc, const SaverSettings& settings)
     case BackgroundChoice::BlueFade: PaintGradient(window, dc, kBlue, kBlack); break;
     case BackgroundChoice::WhiteFade: PaintGradient(window, dc, kWhite, kBlack); break;
     case BackgroundChoice::Desktop: break;
-    case BackgroundChoice::OwnBitmap: PaintBitmap(window, dc, settings.OwnBitmap, settings.Tiles != 0); break;
+    case BackgroundChoice::OwnBitmap: PaintBitmap(window, dc, settings.OwnBitmap, settings.Tiles != 0, stop); break;
     case BackgroundChoice::OwnColours: PaintGradient(window, dc, settings.Color1, settings.Color2); break;
     default: break;
     }
@@ -33,12 +32,6 @@ void PaintBand(HDC dc, const RECT& client, int row, COLORREF colour)
     if (!brush) return;
     const RECT band{client.left, client.top + row, client.right, client.top + row + 1};
     FillRect(dc, &band, brush.get());
-}
-
-bool FileExists(const char* path)
-{
-    const DWORD attributes = GetFileAttributesA(path);
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 void StretchOver(HDC dc, const RECT& client, HDC picture, const BITMAP& size)
@@ -71,10 +64,10 @@ void ShowPicture(HWND window, HDC dc, HBITMAP bitmap, bool tiled)
 
 }  // namespace
 
-int PaintBackground(HWND window, const SaverSettings& settings)
+int PaintBackground(HWND window, const SaverSettings& settings, const LoadStop& stop)
 {
     WindowDc dc(window);
-    if (dc) PaintChosenBackground(window, dc.get(), settings);
+    if (dc) PaintChosenBackground(window, dc.get(), settings, stop);
     return 0;
 }
 
@@ -88,10 +81,10 @@ void PaintGradient(HWND window, HDC dc, COLORREF top, COLORREF bottom)
         PaintBand(dc, client, row, GradientRowColour(top, bottom, height, row));
 }
 
-void PaintBitmap(HWND window, HDC dc, const char* path, bool tiled)
+void PaintBitmap(HWND window, HDC dc, const char* path, bool tiled, const LoadStop& stop)
 {
     LoadedDib dib;
-    if (!FileExists(path) || !DibLoader().LoadFromFile(path, dib)) {
+    if (!DibLoader().LoadFromFile(path, dib, stop)) {
         PaintGradient(window, dc, kBlack, kBlack);
         return;
     }

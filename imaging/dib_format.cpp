@@ -2,13 +2,19 @@
 #include "imaging/dib_format.h"
 
 #include <algorithm>
+#include <iterator>
 
 namespace {
 
 constexpr uint16_t kBitmapSignature = 0x4D42;  // "BM"
 constexpr uint32_t kPixelOffsetField = 10;
+constexpr uint32_t kMaskField = kFileHeaderBytes + kInfoHeaderBytes;
 constexpr uint64_t kLargest32 = UINT32_MAX;
 constexpr uint32_t kMostTableEntries = 256;
+constexpr uint32_t kHeaderSizes[] = {kCoreHeaderBytes, kInfoHeaderBytes, 52, 56, 108, 124};
+// A 16-bit pixel without masks is 5-5-5, a 32-bit one 8-8-8 with a spare byte.
+constexpr uint32_t kMasks16[3] = {0x7C00, 0x03E0, 0x001F};
+constexpr uint32_t kMasks32[3] = {0xFF0000, 0x00FF00, 0x0000FF};
 
 uint16_t Read16(const uint8_t* bytes)
 {
@@ -33,6 +39,7 @@ DibHeader FromCoreHeader(const uint8_t* at)
     return header;
 }
 
+// The first 40 bytes of every longer header are the same.
 DibHeader FromInfoHeader(const uint8_t* at)
 {
     DibHeader header;
@@ -50,15 +57,21 @@ DibHeader FromInfoHeader(const uint8_t* at)
     return header;
 }
 
-DibVerdict ReadHeader(const uint8_t* head, size_t headBytes, DibLayout& layout)
+// The leading bytes hold `needed` bytes when they are in the source and were handed to us.
+bool Holds(size_t headBytes, uint64_t sourceBytes, uint32_t needed)
+{
+    return sourceBytes >= needed && headBytes >= std::min(needed, kBmpHeadBytes);
+}
+
+DibVerdict ReadHeader(const uint8_t* head, size_t headBytes, uint64_t sourceBytes, DibLayout& layout)
 {
     if (headBytes < 2 || Read16(head) != kBitmapSignature) return DibVerdict::NotBitmap;
     if (headBytes < kFileHeaderBytes + 4) return DibVerdict::HeaderCutShort;
     const uint8_t* header = head + kFileHeaderBytes;
     const uint32_t headerSize = Read32(header);
-    if (headerSize != kCoreHeaderBytes && headerSize != kInfoHeaderBytes)
+    if (std::find(std::begin(kHeaderSizes), std::end(kHeaderSizes), headerSize) == std::end(kHeaderSizes))
         return DibVerdict::UnsupportedHeader;
-    if (headBytes < kFileHeaderBytes + headerSize) return DibVerdict::HeaderCutShort;
+    if (!Holds(headBytes, sourceBytes, kFileHeaderBytes + headerSize)) return DibVerdict::HeaderCutShort;
     layout.coreHeader = headerSize == kCoreHeaderBytes;
     layout.header = layout.coreHeader ? FromCoreHeader(header) : FromInfoHeader(header);
     layout.tableOffset = kFileHeaderBytes + headerSize;
@@ -67,31 +80,75 @@ DibVerdict ReadHeader(const uint8_t* head, size_t headBytes, DibLayout& layout)
 
 bool SensibleDimensions(const DibHeader& header)
 {
-    return header.width >= 1 && header.width <= kMaxDimension && header.height >= 1 &&
-           header.height <= kMaxDimension;
+    return header.width >= 1 && header.width <= kMaxDimension && header.height != 0 &&
+           header.height >= -kMaxDimension && header.height <= kMaxDimension;
 }
 
-bool KnownFormat(const DibHeader& header)
+bool KnownFormat(const DibHeader& header, bool coreHeader)
 {
-    if (header.compression == kCompressionRle8) return header.bitCount == 8;
-    if (header.compression != kCompressionRgb) return false;
+    const bool topDown = header.height < 0;
+    switch (header.compression) {
+    case kCompressionRle8: return header.bitCount == 8 && !topDown;
+    case kCompressionRle4: return header.bitCount == 4 && !topDown;
+    case kCompressionBitfields: return header.bitCount == 16 || header.bitCount == 32;
+    case kCompressionRgb: break;
+    default: return false;
+    }
     switch (header.bitCount) {
     case 1:
     case 4:
     case 8:
     case 24: return true;
+    case 16:
+    case 32: return !coreHeader;
     default: return false;
     }
 }
 
-DibVerdict CheckKind(const DibHeader& header)
+uint32_t RowCount(const DibHeader& header)
 {
+    return uint32_t(header.height < 0 ? -int64_t(header.height) : header.height);
+}
+
+DibVerdict CheckKind(const DibLayout& layout)
+{
+    const DibHeader& header = layout.header;
     if (!SensibleDimensions(header)) return DibVerdict::BadDimensions;
-    if (!KnownFormat(header)) return DibVerdict::UnsupportedFormat;
+    if (!KnownFormat(header, layout.coreHeader)) return DibVerdict::UnsupportedFormat;
+    if (uint64_t(header.width) * RowCount(header) > kMaxPixels) return DibVerdict::TooManyPixels;
     return DibVerdict::Loadable;
 }
 
-// A palette picture uses at most 2^bits entries; a 24-bit one may carry up to 256 as a hint.
+// Each mask one run of bits inside the pixel, and no two sharing a bit.
+bool UsableMasks(const uint32_t (&masks)[3], uint16_t bitCount)
+{
+    const uint64_t pixelBits = (uint64_t(1) << bitCount) - 1;
+    uint32_t seen = 0;
+    for (const uint32_t mask : masks) {
+        MaskField field;
+        if (!ReadMask(mask, field) || mask > pixelBits || (mask & seen) != 0) return false;
+        seen |= mask;
+    }
+    return true;
+}
+
+DibVerdict ReadMasks(const uint8_t* head, size_t headBytes, uint64_t sourceBytes, DibLayout& layout)
+{
+    PixelFormat& format = layout.pixels.format;
+    const uint16_t bitCount = layout.header.bitCount;
+    if (bitCount == 16 || bitCount == 32) {
+        const uint32_t* fixed = bitCount == 16 ? kMasks16 : kMasks32;
+        std::copy(fixed, fixed + 3, format.masks);
+    }
+    if (layout.header.compression != kCompressionBitfields) return DibVerdict::Loadable;
+    if (!Holds(headBytes, sourceBytes, kMaskField + kMaskBytes)) return DibVerdict::HeaderCutShort;
+    for (uint32_t i = 0; i < 3; ++i) format.masks[i] = Read32(head + kMaskField + 4 * i);
+    // After the 40-byte header the masks come before the colour table; longer headers hold them.
+    if (layout.header.size == kInfoHeaderBytes) layout.tableOffset += kMaskBytes;
+    return UsableMasks(format.masks, bitCount) ? DibVerdict::Loadable : DibVerdict::BadMasks;
+}
+
+// A palette picture uses at most 2^bits entries; the others may carry up to 256 as a hint.
 uint32_t MostColours(uint16_t bitCount)
 {
     return bitCount <= 8 ? 1u << bitCount : kMostTableEntries;
@@ -107,39 +164,83 @@ DibVerdict CountColours(DibLayout& layout)
     DibHeader& header = layout.header;
     if (header.clrUsed > MostColours(header.bitCount)) return DibVerdict::TooManyColours;
     layout.colourCount = header.clrUsed != 0 ? header.clrUsed : ImpliedColours(header.bitCount);
+    return DibVerdict::Loadable;
+}
+
+PixelCoding CodingOf(uint32_t compression)
+{
+    switch (compression) {
+    case kCompressionRle8: return PixelCoding::Rle8;
+    case kCompressionRle4: return PixelCoding::Rle4;
+    default: return PixelCoding::Rows;
+    }
+}
+
+// What the source's pixel data is and how much of it the source must hold.
+DibVerdict SizeSource(DibLayout& layout, uint64_t& stated)
+{
+    const DibHeader& header = layout.header;
+    PixelFormat& format = layout.pixels.format;
+    format.coding = CodingOf(header.compression);
+    format.bitCount = header.bitCount;
+    format.width = uint32_t(header.width);
+    format.height = RowCount(header);
+    layout.pixels.topDown = header.height < 0;
+    if (format.coding != PixelCoding::Rows) {
+        if (header.sizeImage == 0) return DibVerdict::SizeImageMissing;
+        stated = header.sizeImage;
+        layout.pixels.sourceBytes = header.sizeImage;
+        return DibVerdict::Loadable;
+    }
+    const uint64_t stride = StrideOf(format.width, format.bitCount);
+    const uint64_t rows = stride * format.height;
+    if (rows > kLargest32) return DibVerdict::TooLarge;
+    if (header.sizeImage != 0 && header.sizeImage < rows) return DibVerdict::SizeImageTooSmall;
+    format.sourceStride = uint32_t(stride);
+    stated = std::max<uint64_t>(header.sizeImage, rows);
+    layout.pixels.sourceBytes = uint32_t(rows);
+    return DibVerdict::Loadable;
+}
+
+// The block: a resource's whole picture, or a file's header, table, one band and one piece.
+DibVerdict SizeBlock(DibLayout& layout, DibSource source)
+{
+    PixelPlan& plan = layout.pixels;
+    PixelFormat& format = plan.format;
+    const uint16_t outBits = OutputBits(format.bitCount);
+    format.outStride = uint32_t(StrideOf(format.width, outBits));
+    const uint64_t allRows = uint64_t(format.outStride) * format.height;
+    const uint64_t pixelsInBlock = allRows;
+    plan.bandRows = source == DibSource::Resource
+                        ? format.height
+                        : std::clamp(kBandBytes / format.outStride, 1u, format.height);
+
+    const uint64_t tableInBlock = 4ull * layout.colourCount;
+    const uint64_t pixelOffset = kInfoHeaderBytes + tableInBlock;
+    const uint64_t bandBytes = source == DibSource::Resource ? pixelsInBlock
+                                                               : uint64_t(plan.bandRows) * format.outStride;
+    const uint64_t workOffset = pixelOffset + bandBytes;
+    const uint64_t pieceOffset = workOffset + PixelDecoder::WorkBytes(format);
+    const uint64_t blockSize = pieceOffset + (source == DibSource::File ? kReadPiece : 0);
+    if (blockSize > kLargest32 || pixelOffset + pixelsInBlock > kLargest32) return DibVerdict::TooLarge;
+    layout.blockPixelOffset = uint32_t(pixelOffset);
+    layout.blockWorkOffset = uint32_t(workOffset);
+    layout.blockPieceOffset = uint32_t(pieceOffset);
+    layout.blockSize = uint32_t(blockSize);
+
+    DibHeader& header = layout.header;
+    header.size = kInfoHeaderBytes;
+    header.height = int32_t(format.height);
+    header.planes = 1;
+    header.bitCount = outBits;
+    header.compression = kCompressionRgb;
+    header.sizeImage = uint32_t(pixelsInBlock);
     header.clrUsed = layout.colourCount;
     return DibVerdict::Loadable;
 }
 
-// What CreateDIBitmap reads for the stated width, height and bit count.
-uint64_t RowBytes(const DibHeader& header)
-{
-    const uint64_t stride = (uint64_t(header.width) * header.bitCount + 31) / 32 * 4;
-    return stride * uint64_t(header.height);
-}
-
-DibVerdict SizePixels(DibLayout& layout)
-{
-    DibHeader& header = layout.header;
-    if (header.compression == kCompressionRle8) {
-        if (header.sizeImage == 0) return DibVerdict::SizeImageMissing;
-    } else {
-        const uint64_t rows = RowBytes(header);
-        if (rows > kLargest32) return DibVerdict::TooLarge;
-        if (header.sizeImage == 0) header.sizeImage = uint32_t(rows);
-        if (header.sizeImage < rows) return DibVerdict::SizeImageTooSmall;
-    }
-    layout.pixelBytes = header.sizeImage;
-    const uint64_t tableInBlock = 4ull * layout.colourCount;
-    const uint64_t blockSize = kInfoHeaderBytes + tableInBlock + header.sizeImage;
-    if (blockSize > kLargest32) return DibVerdict::TooLarge;
-    layout.blockPixelOffset = uint32_t(kInfoHeaderBytes + tableInBlock);
-    layout.blockSize = uint32_t(blockSize);
-    return DibVerdict::Loadable;
-}
-
-DibVerdict PlaceInSource(DibLayout& layout, uint32_t pixelOffsetField, uint64_t sourceBytes,
-                         DibSource source)
+DibVerdict PlaceInSource(DibLayout& layout, uint32_t pixelOffsetField, uint64_t stated,
+                         uint64_t sourceBytes, DibSource source)
 {
     layout.tableBytes = layout.colourCount * (layout.coreHeader ? 3u : 4u);
     const uint64_t tableEnd = uint64_t(layout.tableOffset) + layout.tableBytes;
@@ -148,7 +249,7 @@ DibVerdict PlaceInSource(DibLayout& layout, uint32_t pixelOffsetField, uint64_t 
     if (pixelOffsetField != 0 && pixelOffsetField < layout.tableOffset)
         return DibVerdict::PixelOffsetInHeader;
     const uint64_t pixelOffset = pixelOffsetField != 0 ? pixelOffsetField : tableEnd;
-    if (pixelOffset + layout.pixelBytes > sourceBytes) return DibVerdict::PixelsBeyondEnd;
+    if (pixelOffset + stated > sourceBytes) return DibVerdict::PixelsBeyondEnd;
     layout.pixelOffset = uint32_t(pixelOffset);
     return DibVerdict::Loadable;
 }
@@ -160,13 +261,16 @@ DibLayout ReadDibLayout(const uint8_t* head, size_t headBytes, uint64_t sourceBy
 {
     DibLayout layout;
     const size_t usable = size_t(std::min<uint64_t>(headBytes, sourceBytes));
-    layout.verdict = ReadHeader(head, usable, layout);
-    if (layout.Loadable()) layout.verdict = CheckKind(layout.header);
+    uint64_t stated = 0;  // pixel bytes the header claims the source holds
+    layout.verdict = ReadHeader(head, usable, sourceBytes, layout);
+    if (layout.Loadable()) layout.verdict = CheckKind(layout);
+    if (layout.Loadable()) layout.verdict = ReadMasks(head, usable, sourceBytes, layout);
     if (layout.Loadable()) layout.verdict = CountColours(layout);
-    if (layout.Loadable()) layout.verdict = SizePixels(layout);
+    if (layout.Loadable()) layout.verdict = SizeSource(layout, stated);
+    if (layout.Loadable()) layout.verdict = SizeBlock(layout, source);
     if (layout.Loadable())
         layout.verdict =
-            PlaceInSource(layout, Read32(head + kPixelOffsetField), sourceBytes, source);
+            PlaceInSource(layout, Read32(head + kPixelOffsetField), stated, sourceBytes, source);
     return layout;
 }
 

@@ -6,10 +6,10 @@
 #include <utility>
 
 #include "imaging/dib_format.h"
+#include "win32/disk_file.h"
 
 namespace {
 
-constexpr SIZE_T kFirstBlockSize = 1064;  // the header and a full 256-entry table
 constexpr WORD kPaletteVersion = 0x300;
 
 BITMAPINFOHEADER ToInfoHeader(const DibHeader& from)
@@ -42,34 +42,31 @@ void ReportResourceProblem(const char* format, const char* name)
     MessageBoxA(nullptr, text, "Error", MB_ICONERROR);
 }
 
-UniqueLocalMemory NewBlock()
+// A movable block of the size the layout decided, zeroed, with the completed header first.
+UniqueLocalMemory NewBlock(const DibLayout& layout)
 {
-    return UniqueLocalMemory(LocalAlloc(LMEM_MOVEABLE | LMEM_ZEROINIT, kFirstBlockSize));
+    UniqueLocalMemory block(LocalAlloc(LMEM_MOVEABLE | LMEM_ZEROINIT, layout.blockSize));
+    LockedMemory bytes(block.get());
+    if (!bytes) return UniqueLocalMemory();
+    const BITMAPINFOHEADER header = ToInfoHeader(layout.header);
+    std::memcpy(bytes.get(), &header, sizeof header);
+    return block;
 }
 
-// Puts the completed header at the start of the block, then grows the block
-// (unlocked, as a movable block must be) to hold the whole picture.
-bool ShapeBlock(UniqueLocalMemory& block, const DibLayout& layout)
-{
-    {
-        LockedMemory bytes(block.get());
-        if (!bytes) return false;
-        const BITMAPINFOHEADER header = ToInfoHeader(layout.header);
-        std::memcpy(bytes.get(), &header, sizeof header);
-    }
-    const HLOCAL grown = LocalReAlloc(block.get(), layout.blockSize, LMEM_MOVEABLE);
-    if (!grown) return false;
-    (void)block.release();  // the old handle is no longer valid on its own
-    block.reset(grown);
-    return true;
-}
+bool NeverStop() { return false; }
 
-void FillFromResource(uint8_t* block, const uint8_t* resource, const DibLayout& layout)
+bool FillFromResource(uint8_t* block, const uint8_t* resource, const DibLayout& layout)
 {
     uint8_t* table = block + kInfoHeaderBytes;
     std::memcpy(table, resource + layout.tableOffset, layout.tableBytes);
     if (layout.coreHeader) WidenColourTriples(table, layout.colourCount);
-    std::memcpy(block + layout.blockPixelOffset, resource + layout.pixelOffset, layout.pixelBytes);
+    const uint8_t* pixels = resource + layout.pixelOffset;
+    // The block holds every row: one band, nothing to hand over. Run-length codes are decoded here
+    // too, as Wine's CreateDIBitmap gets some valid RLE8 pictures wrong.
+    const auto read = [&pixels](uint32_t bytes) { return std::exchange(pixels, pixels + bytes); };
+    const auto keep = [](uint32_t, uint32_t) { return true; };
+    return DecodePixels(layout.pixels, block + layout.blockPixelOffset, block + layout.blockWorkOffset, read,
+                        NeverStop, keep);
 }
 
 DWORD ReadUpTo(HANDLE file, void* destination, DWORD bytes)
@@ -104,24 +101,31 @@ DibLayout ReadFileLayout(HANDLE file)
     return ReadDibLayout(head, headBytes, FileBytes(file), DibSource::File);
 }
 
-bool FillFromFile(DibLoader& loader, HANDLE file, uint8_t* block, const DibLayout& layout)
+bool ReadColourTable(HANDLE file, uint8_t* block, const DibLayout& layout)
 {
+    // A table cut short by the end of the file leaves its missing entries black (the block is zeroed).
     uint8_t* table = block + kInfoHeaderBytes;
-    // A table cut short by the end of the file leaves its missing entries black.
-    std::memset(table, 0, 4 * size_t(layout.colourCount));
     if (!SeekTo(file, layout.tableOffset)) return false;
     ReadUpTo(file, table, layout.tableBytes);
     if (layout.coreHeader) WidenColourTriples(table, layout.colourCount);
-    if (!SeekTo(file, layout.pixelOffset)) return false;
-    return loader.ReadInChunks(file, block + layout.blockPixelOffset, layout.pixelBytes) ==
-           layout.pixelBytes;
+    return true;
 }
 
-// Makes the bitmap and palette for the screen; the block itself is freed with its owner.
-bool FinishLoad(DibLoader& loader, const UniqueLocalMemory& block, LoadedDib& dib)
+// The file's rows, converted as they are read, go into the screen bitmap a band at a time.
+bool DrawFileRows(HANDLE file, HDC screen, HBITMAP bitmap, uint8_t* block, const DibLayout& layout,
+                  const LoadStop& stop)
 {
-    WindowDc screen(nullptr);
-    return screen && loader.CreateBitmapAndPalette(screen.get(), block.get(), dib);
+    if (!SeekTo(file, layout.pixelOffset)) return false;
+    uint8_t* const piece = block + layout.blockPieceOffset;
+    uint8_t* const band = block + layout.blockPixelOffset;
+    const auto* info = reinterpret_cast<const BITMAPINFO*>(block);
+    const auto read = [file, piece](uint32_t bytes) -> const uint8_t* {
+        return ReadUpTo(file, piece, bytes) == bytes ? piece : nullptr;
+    };
+    const auto handOver = [&](uint32_t firstScan, uint32_t scans) {
+        return SetDIBits(screen, bitmap, firstScan, scans, band, info, DIB_RGB_COLORS) == int(scans);
+    };
+    return DecodePixels(layout.pixels, band, block + layout.blockWorkOffset, read, stop, handOver);
 }
 
 HBITMAP ScreenBitmap(HDC dc, const BITMAPINFOHEADER* header, HPALETTE palette)
@@ -153,32 +157,40 @@ BOOL DibLoader::LoadFromResource(const char* type, const char* name, LoadedDib& 
     const auto* resource = static_cast<const uint8_t*>(start);
     const DWORD size = SizeofResource(module, found);
     const DibLayout layout = ReadDibLayout(resource, size, size, DibSource::Resource);
-    UniqueLocalMemory block = NewBlock();
-    if (!layout.Loadable() || !block || !ShapeBlock(block, layout)) return FALSE;
+    if (!layout.Loadable()) return FALSE;
+    UniqueLocalMemory block = NewBlock(layout);
     {
         LockedMemory bytes(block.get());
-        if (!bytes) return FALSE;
-        FillFromResource(static_cast<uint8_t*>(bytes.get()), resource, layout);
+        if (!bytes || !FillFromResource(static_cast<uint8_t*>(bytes.get()), resource, layout)) return FALSE;
     }
-    return FinishLoad(*this, block, dib);
+    WindowDc screen(nullptr);
+    return screen && CreateBitmapAndPalette(screen.get(), block.get(), dib);
 }
 
-BOOL DibLoader::LoadFromFile(const char* path, LoadedDib& dib)
+BOOL DibLoader::LoadFromFile(const char* path, LoadedDib& dib, const LoadStop& stop)
 {
-    // CreateFileA rather than OpenFile: every path the settings can hold (254 characters).
-    UniqueFile file(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    const auto stopNow = [&stop] { return stop && stop(); };
+    UniqueFile file = OpenRegularDiskFile(path);
     if (!file) return FALSE;
-    UniqueLocalMemory block = NewBlock();
-    if (!block) return FALSE;
     const DibLayout layout = ReadFileLayout(file.get());
-    if (!layout.Loadable() || !ShapeBlock(block, layout)) return FALSE;
-    {
-        LockedMemory bytes(block.get());
-        if (!bytes || !FillFromFile(*this, file.get(), static_cast<uint8_t*>(bytes.get()), layout))
-            return FALSE;
-    }
-    return FinishLoad(*this, block, dib);
+    if (!layout.Loadable() || stopNow()) return FALSE;
+    UniqueLocalMemory block = NewBlock(layout);
+    LockedMemory bytes(block.get());
+    auto* start = static_cast<uint8_t*>(bytes.get());
+    if (!bytes || !ReadColourTable(file.get(), start, layout)) return FALSE;
+
+    UniquePalette palette = CreateDibPalette(reinterpret_cast<const BITMAPINFOHEADER*>(start));
+    WindowDc screen(nullptr);
+    if (!palette || !screen || stopNow()) return FALSE;
+    // The rows' colours are matched against the picture's own palette, as CreateDIBitmap would.
+    SelectedPalette selected(screen.get(), palette.get(), TRUE, true);
+    RealizePalette(screen.get());
+    UniqueBitmap bitmap(CreateDIBitmap(screen.get(), reinterpret_cast<const BITMAPINFOHEADER*>(start), 0, nullptr,
+                                       nullptr, 0));
+    if (!bitmap || !DrawFileRows(file.get(), screen.get(), bitmap.get(), start, layout, stopNow)) return FALSE;
+    dib.hPalette = std::move(palette);
+    dib.hBitmap = std::move(bitmap);
+    return TRUE;
 }
 
 BOOL DibLoader::CreateBitmapAndPalette(HDC dc, HLOCAL block, LoadedDib& dib)
@@ -212,12 +224,3 @@ UniquePalette DibLoader::CreateDibPalette(const BITMAPINFOHEADER* header)
     for (WORD i = 0; i < count; ++i) entries[i] = PALETTEENTRY{table[i].rgbRed, table[i].rgbGreen, table[i].rgbBlue, 0};
     return UniquePalette(CreatePalette(palette));
 }
-
-UINT DibLoader::ReadInChunks(HANDLE file, void* destination, UINT count)
-{
-    auto readPiece = [file](uint8_t* to, uint32_t bytes) {
-        return uint32_t(ReadUpTo(file, to, bytes));
-    };
-    return ReadInPieces(readPiece, static_cast<uint8_t*>(destination), count);
-}
-

@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include <functional>
+
 #include "win32/handles.h"
 
 // The result of a load: a bitmap for the screen and the picture's palette (the stock
@@ -12,12 +14,15 @@ struct LoadedDib {
     UniquePalette hPalette;
 };
 
+// Asked between the pieces of a file's load: true gives the load up (it then fails).
+using LoadStop = std::function<bool()>;
+
 // Stateless; a caller makes one for each load. Results: TRUE on success, and then `dib` holds both.
 class DibLoader {
 public:
     BOOL LoadFromResource(const char* type, const char* name, LoadedDib& dib);
-    BOOL LoadFromFile(const char* path, LoadedDib& dib);
+    // Only a regular disk file is read: a device, pipe or folder fails like a missing file.
+    BOOL LoadFromFile(const char* path, LoadedDib& dib, const LoadStop& stop = LoadStop());
     BOOL CreateBitmapAndPalette(HDC dc, HLOCAL block, LoadedDib& dib);
     UniquePalette CreateDibPalette(const BITMAPINFOHEADER* header);
-    UINT ReadInChunks(HANDLE file, void* destination, UINT count);
 };

@@ -6,7 +6,8 @@
 #    process's user and system time), with 1 and 9 pictures at Speeds 0, 9 and 10;
 #  - the pictures' speed against the intended speed, the gaps between their steps and the time of a
 #    frame by the number of pictures;
-# each for today's pacing and for the first version's (a benchmark-only build carries both).
+# each for today's pacing and for the first version's (a benchmark-only build carries both);
+# and what a large bitmap background costs: load time, peak working set, time from a key to the end.
 #   tools/bench.sh [seconds per CPU run, default 20] [seconds per pacing run, default 5]
 # TAVRIX_BUILD_DIR chooses the build folder.
 set -euo pipefail
@@ -59,3 +60,5 @@ done
 rm -f "$WINEPREFIX/drive_c/windows/tavrixsaver.ini"
 
 "$WINE64" pacing_bench.exe "$pacing_seconds"
+
+"$WINE64" bitmap_bench.exe

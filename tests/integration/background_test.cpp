@@ -9,13 +9,16 @@
 #include <string>
 #include <vector>
 
-#include "win32/handles.h"
+#include "engine/background_stage.h"
 #include "tests/support/bmp_bytes.h"
 #include "tests/support/engine_window.h"
 #include "tests/support/saver_process.h"
 #include "tests/support/screen.h"
 #include "tests/support/settings_file.h"
+#include "tests/support/unix_fifo.h"
+#include "win32/handles.h"
 
+using engine_window::Pixels;
 using engine_window::RunMessages;
 
 namespace {
@@ -88,7 +91,7 @@ private:
 // An uncompressed 24-bit BMP; colourAt(x, y) counts y from the top row.
 std::vector<uint8_t> Bmp24(int width, int height, const std::function<COLORREF(int, int)>& colourAt)
 {
-    bmp_bytes::Picture picture{40, width, height, 24, 0, 0, 0, 54, {}, 0, {}};
+    bmp_bytes::Picture picture{40, width, height, 24, 0, 0, 0, 54, {}, 0, {}, {}};
     for (int y = height - 1; y >= 0; --y) {  // bottom row first, each padded to four bytes
         for (int x = 0; x < width; ++x) {
             const COLORREF colour = colourAt(x, y);
@@ -98,6 +101,47 @@ std::vector<uint8_t> Bmp24(int width, int height, const std::function<COLORREF(i
         picture.pixels.resize((picture.pixels.size() + 3) / 4 * 4);
     }
     return bmp_bytes::Bytes(picture);
+}
+
+// An 8-bit BMP whose pixel bytes are a hole in the file: it costs no disk, yet claims every byte.
+class SparseBmp {
+public:
+    SparseBmp(int32_t width, int32_t height)
+    {
+        bmp_bytes::Picture picture;
+        picture.width = width;
+        picture.height = height;
+        picture.pixels.clear();
+        const std::vector<uint8_t> head = bmp_bytes::Bytes(picture);
+        UniqueFile file(CreateFileA(path_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                                    nullptr));
+        DWORD written = 0;
+        LARGE_INTEGER end;
+        end.QuadPart = LONGLONG(head.size()) + LONGLONG((width + 3) / 4 * 4) * height;
+        made_ = file && WriteFile(file.get(), head.data(), DWORD(head.size()), &written, nullptr) &&
+                SetFilePointerEx(file.get(), end, nullptr, FILE_BEGIN) && SetEndOfFile(file.get());
+    }
+    ~SparseBmp() { DeleteFileA(path_.c_str()); }
+    SparseBmp(const SparseBmp&) = delete;
+    SparseBmp& operator=(const SparseBmp&) = delete;
+
+    bool Made() const { return made_; }
+    const char* path() const { return path_.c_str(); }
+
+private:
+    std::string path_ = bmp_bytes::TempFolder() + "tavrix_sparse.bmp";
+    bool made_ = false;
+};
+
+// A key pressed (or only released) on the keyboard as the user would, reaching the foreground
+// window's queue.
+void PressKey(bool releaseOnly = false)
+{
+    INPUT keys[2] = {};
+    keys[0].type = keys[1].type = INPUT_KEYBOARD;
+    keys[0].ki.wVk = keys[1].ki.wVk = 'A';
+    keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(releaseOnly ? 1 : 2, releaseOnly ? &keys[1] : keys, sizeof(INPUT));
 }
 
 class ScreenBackground : public testing::Test {
@@ -111,7 +155,7 @@ protected:
     }
 
     // Starts the full-screen saver with this background, lets it paint and show its first
-    // picture, keeps the screen and ends the saver.
+    // picture, keeps the screen and ends the saver; null when there was no window or no end.
     static std::unique_ptr<ScreenShot> ShotWithBackground(const std::string& background)
     {
         settings_file::Write("Background", background);
@@ -124,8 +168,7 @@ protected:
         const auto pressed = [&] {
             return PostMessageA(window, WM_KEYDOWN, VK_SPACE, 0) && saver.WaitForExit(100) != STILL_ACTIVE;
         };
-        WaitUntil(pressed, 5000);
-        return shot;
+        return WaitUntil(pressed, 20000) ? std::move(shot) : nullptr;
     }
 };
 
@@ -226,5 +269,92 @@ TEST_F(ScreenBackground, BlackCoversTheScreenAndTheDesktopPaintsNothingOfItsOwn)
             EXPECT_TRUE(shown == kBlack || (choice.mayShowDesktop && shown == StripeAt(probe.x)))
                 << what << " shows " << std::hex << shown << std::dec << " at " << probe.x << "," << probe.y;
         }
+    }
+}
+
+// The saver window's first stage only, in a window of this process: a key pressed before the
+// user's bitmap loads gives up the load in full screen; a key released is no reason, and the
+// preview ignores input.
+TEST(LoadingTheOwnPicture, AKeyPressWaitingStopsTheLoadInFullScreenButNotInThePreview)
+{
+    const bmp_bytes::TempFile picture(Bmp24(2, 2, [](int, int) { return kRed; }));
+    settings_file::Remove();
+    settings_file::Write("Background", "5");
+    settings_file::Write("OwnBitmap", picture.path());
+    const struct {
+        const char* what;
+        bool preview;
+        int keys;  // 0: none; 1: a press and its release; 2: a release only
+        COLORREF shown;
+    } cases[] = {{"full screen, nothing waits", false, 0, kRed},
+                 {"full screen, a key press waits", false, 1, kBlack},
+                 {"full screen, only a key release waits", false, 2, kRed},
+                 {"preview, a key press waits", true, 1, kRed}};
+    for (const auto& c : cases) {
+        const HWND top = CreateWindowExA(0, "Static", "", WS_POPUP | WS_VISIBLE, 0, 0, 64, 48, nullptr, nullptr,
+                                         GetModuleHandleA(nullptr), nullptr);
+        const HWND window = c.preview ? CreateWindowExA(0, "Static", "", WS_CHILD | WS_VISIBLE, 0, 0, 64, 48, top,
+                                                        nullptr, GetModuleHandleA(nullptr), nullptr)
+                                      : top;
+        ASSERT_TRUE(window) << c.what;
+        SetForegroundWindow(top);
+        RunMessages(50, WM_NULL);
+        if (c.keys != 0) {
+            PressKey(c.keys == 2);
+            ASSERT_TRUE(WaitUntil([] { return HIWORD(GetQueueStatus(QS_KEY)) != 0; }, 10000)) << c.what;
+        }
+        {
+            BackgroundStage stage(window);
+            EXPECT_EQ(stage.OnTimer(window), 0) << c.what;
+        }
+        EXPECT_EQ(Pixels::Of(window).At(32, 24), c.shown) << c.what;
+        MSG leftOver;
+        while (PeekMessageA(&leftOver, nullptr, 0, 0, PM_REMOVE)) {
+        }
+        DestroyWindow(top);
+    }
+    settings_file::Remove();
+}
+
+TEST_F(ScreenBackground, ADeviceAPipeOrAFolderAsTheOwnPictureGivesBlackAndTheSaverStillCloses)
+{
+    // Under Wine COM1, AUX and COM1.bmp are the serial port, whose reads never return; the
+    // FIFO is held open by this test, which never writes to it.
+    const UnixFifo fifo;
+    ASSERT_TRUE(fifo.Made());
+    const UniqueFile writer = fifo.HoldOpen();
+    ASSERT_TRUE(writer);
+    const std::string folder = bmp_bytes::TempFolder();
+    for (const char* path : {"COM1", "COM1.bmp", "AUX", fifo.path(), folder.c_str()}) {
+        const Desktop desktop;
+        ASSERT_TRUE(desktop.Shown());
+        settings_file::Write("OwnBitmap", path);
+        auto shot = ShotWithBackground("5");
+        ASSERT_TRUE(shot) << path << ": the saver did not close";
+        for (const POINT& probe : ProbesAwayFromThePicture())
+            EXPECT_EQ(shot->At(probe.x, probe.y), kBlack) << path << " at " << probe.x << "," << probe.y;
+    }
+}
+
+// 20000 x 20000 is refused from its header; 8192 x 6144, the most pixels allowed, loads
+// until a key comes. Either way the saver ends on the keyboard's keys (real input, not posted
+// messages). How soon is a benchmark figure (tools/bench/bitmap_bench.cpp).
+TEST_F(ScreenBackground, AKeyPressedWhileAHugePictureLoadsClosesTheSaver)
+{
+    for (const auto& [width, height] : {std::pair{20000, 20000}, std::pair{8192, 6144}}) {
+        const SparseBmp picture(width, height);
+        ASSERT_TRUE(picture.Made()) << width;
+        settings_file::Write("OwnBitmap", picture.path());
+        settings_file::Write("Background", "5");
+        SaverProcess saver(SaverPath(), "/s");
+        const HWND window = WaitForSaverWindow(saver);
+        ASSERT_TRUE(window) << width;
+        SetForegroundWindow(window);
+        // A close that comes before the background stage has begun is dropped: press until the end.
+        const auto pressed = [&] {
+            PressKey();
+            return saver.WaitForExit(100) != STILL_ACTIVE;
+        };
+        EXPECT_TRUE(WaitUntil(pressed, 60000)) << width;
     }
 }

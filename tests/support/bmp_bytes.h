@@ -33,7 +33,8 @@ inline std::vector<uint32_t> UsualEntries(std::initializer_list<uint32_t> entrie
     return colours;
 }
 
-// A picture with the 40-byte header. The fields are written as given, so the header may
+// A picture with the 40-byte header, or a longer one (52 to 124 bytes) whose fields past the
+// first 40 are the masks and then zeros. The fields are written as given, so the header may
 // claim more than the bytes hold.
 struct Picture {
     uint32_t headerSize = 40;
@@ -47,6 +48,7 @@ struct Picture {
     std::vector<uint32_t> table = UsualTable(256);  // the entries actually written
     uint32_t gap = 0;                               // bytes between the table and the pixels
     std::vector<uint8_t> pixels = std::vector<uint8_t>(8, 1);
+    std::vector<uint32_t> masks;  // after a 40-byte header, else in the header's fields from byte 40
 };
 
 inline void Put16(std::vector<uint8_t>& bytes, size_t at, uint32_t value)
@@ -81,7 +83,8 @@ inline void AppendEntry(std::vector<uint8_t>& bytes, uint32_t colour, bool quad)
 
 inline std::vector<uint8_t> Bytes(const Picture& picture)
 {
-    std::vector<uint8_t> bytes = FileStart(picture.offBits, 40);
+    const bool longer = picture.headerSize > 40 && picture.headerSize <= 124;
+    std::vector<uint8_t> bytes = FileStart(picture.offBits, longer ? picture.headerSize : 40);
     Put32(bytes, 14, picture.headerSize);
     Put32(bytes, 18, uint32_t(picture.width));
     Put32(bytes, 22, uint32_t(picture.height));
@@ -93,6 +96,8 @@ inline std::vector<uint8_t> Bytes(const Picture& picture)
     Put32(bytes, 42, 2836);
     Put32(bytes, 46, picture.clrUsed);
     Put32(bytes, 50, 7);
+    if (!longer) bytes.resize(bytes.size() + 4 * picture.masks.size());
+    for (size_t i = 0; i < picture.masks.size(); ++i) Put32(bytes, 54 + 4 * i, picture.masks[i]);
     for (const uint32_t colour : picture.table) AppendEntry(bytes, colour, true);
     bytes.insert(bytes.end(), picture.gap, 0xAA);
     bytes.insert(bytes.end(), picture.pixels.begin(), picture.pixels.end());

@@ -36,13 +36,13 @@ DibLayout ReadHeadOnly(const Picture& picture, uint64_t sourceBytes)
     return ReadDibLayout(bytes.data(), kBmpHeadBytes, sourceBytes, DibSource::File);
 }
 
-// Colours; table bytes; pixel offset and bytes in the source; pixel offset and size of the block.
-using Where = std::array<uint32_t, 6>;
+// Colours; table bytes; pixel offset and bytes in the source; where the block's pixels, work and end are.
+using Where = std::array<uint32_t, 7>;
 
 Where WhereOf(const DibLayout& layout)
 {
-    return {layout.colourCount, layout.tableBytes,       layout.pixelOffset,
-            layout.pixelBytes,  layout.blockPixelOffset, layout.blockSize};
+    return {layout.colourCount,      layout.tableBytes,      layout.pixelOffset, layout.pixels.sourceBytes,
+            layout.blockPixelOffset, layout.blockWorkOffset, layout.blockSize};
 }
 
 std::vector<int64_t> FieldsOf(const DibHeader& h)
@@ -61,26 +61,26 @@ TEST(DibLayoutOfGoodPictures, EveryPartIsPlacedInTheSourceAndTheBlock)
         Where where;
     } cases[] = {
         {"8 bits, 424-byte rows", [](Picture& p) { p.width = 423; p.height = 236; p.pixels.resize(100064); },
-         {256, 1024, 1078, 100064, 1064, 40 + 1024 + 100064}},
-        {"1 bit, colours implied", [](Picture& p) { p.bitCount = 1; p.table.resize(2); }, {2, 8, 62, 8, 48, 56}},
+         {256, 1024, 1078, 100064, 1064, 1064 + 100064, 1064 + 100064 + 424}},
+        {"1 bit, colours implied", [](Picture& p) { p.bitCount = 1; p.table.resize(2); }, {2, 8, 62, 8, 48, 56, 60}},
         {"4 bits, all colours stated", [](Picture& p) { p.bitCount = 4; p.clrUsed = 16; p.table.resize(16); },
-         {16, 64, 118, 8, 104, 112}},
+         {16, 64, 118, 8, 104, 112, 116}},
         {"true colour at the stated offset",
          [](Picture& p) { p.bitCount = 24; p.width = 3; p.table.clear(); p.pixels.resize(24); p.offBits = 54; },
-         {0, 0, 54, 24, 40, 64}},
+         {0, 0, 54, 24, 40, 64, 76}},
         {"pixels past a gap", [](Picture& p) { p.clrUsed = 2; p.table.resize(2); p.gap = 10; p.offBits = 72; },
-         {2, 8, 72, 8, 48, 56}},
-        {"size beyond the rows", [](Picture& p) { p.sizeImage = 12; p.pixels.resize(12); },
-         {256, 1024, 1078, 12, 1064, 1076}},
-        {"run-length codes, fewer than the unpacked rows",
+         {2, 8, 72, 8, 48, 56, 60}},
+        {"size beyond the rows: only the rows are read", [](Picture& p) { p.sizeImage = 12; p.pixels.resize(12); },
+         {256, 1024, 1078, 8, 1064, 1072, 1076}},
+        {"run-length codes become rows",
          [](Picture& p) { p.compression = kCompressionRle8; p.sizeImage = 5; p.pixels.resize(5); },
-         {256, 1024, 1078, 5, 1064, 1069}},
+         {256, 1024, 1078, 5, 1064, 1072, 1076}},
     };
     for (const auto& c : cases) {
         const DibLayout layout = Read(BytesWith(c.make));
         ASSERT_EQ(layout.verdict, DibVerdict::Loadable) << c.what;
         EXPECT_EQ(WhereOf(layout), c.where) << c.what;
-        EXPECT_EQ(layout.header.sizeImage, layout.pixelBytes) << c.what;
+        EXPECT_EQ(layout.header.sizeImage, layout.blockWorkOffset - layout.blockPixelOffset) << c.what;
         EXPECT_EQ(layout.header.clrUsed, layout.colourCount) << c.what;
     }
 }
@@ -96,24 +96,30 @@ TEST(DibLayoutOfGoodPictures, BothHeaderFormsBecomeTheFortyByteForm)
     EXPECT_TRUE(core.coreHeader);  // the table's 3-byte entries are widened
     EXPECT_EQ(FieldsOf(core.header), (std::vector<int64_t>{40, 5, 3, 1, 8, kCompressionRgb, 24, 0, 0, 256, 0}));
     EXPECT_EQ(core.tableOffset, 26u);
-    EXPECT_EQ(WhereOf(core), (Where{256, 768, 26 + 768, 24, 1064, 40 + 1024 + 24}));
+    EXPECT_EQ(WhereOf(core), (Where{256, 768, 26 + 768, 24, 1064, 1064 + 24, 1064 + 24 + 8}));
 }
 
-TEST(DibLayoutOfGoodPictures, TheLargestPictureIsSizedWithoutOverflowAndABlockPastThirtyTwoBitsRefused)
+TEST(DibLayoutOfGoodPictures, AFiftyMegapixelPhotoLoadsThroughABlockOfOneBandAndMorePixelsAreRefused)
 {
-    Picture picture;
-    picture.width = kMaxDimension;
-    picture.height = kMaxDimension;
-    picture.bitCount = 24;
-    const DibLayout layout = ReadHeadOnly(picture, uint64_t(1) << 33);
+    Picture photo;
+    photo.width = 8688;
+    photo.height = 5792;
+    photo.bitCount = 24;
+    photo.table.clear();
+    const DibLayout layout = ReadHeadOnly(photo, uint64_t(1) << 33);
     ASSERT_EQ(layout.verdict, DibVerdict::Loadable);
-    EXPECT_EQ(layout.header.sizeImage, 98304u * 32767u);  // past INT32_MAX
-    EXPECT_EQ(layout.blockSize, 40u + 98304u * 32767u);
+    EXPECT_EQ(layout.pixels.sourceBytes, 8688u * 3 * 5792);
+    EXPECT_EQ(layout.pixels.bandRows, kBandBytes / (8688 * 3));
+    EXPECT_EQ(layout.blockSize, 40 + layout.pixels.bandRows * 8688 * 3 + 8688 * 3 + kReadPiece);
 
-    Picture huge;
-    huge.compression = kCompressionRle8;
-    huge.sizeImage = 0xFFFFFF00;
-    EXPECT_EQ(ReadHeadOnly(huge, uint64_t(1) << 33).verdict, DibVerdict::TooLarge);
+    for (const auto& size : {std::pair{8193, 6144}, std::pair{20000, 20000}, std::pair{kMaxDimension, kMaxDimension}}) {
+        photo.width = size.first;
+        photo.height = size.second;
+        EXPECT_EQ(ReadHeadOnly(photo, uint64_t(1) << 40).verdict, DibVerdict::TooManyPixels) << size.first;
+    }
+    photo.width = kMaxDimension;
+    photo.height = -1;
+    EXPECT_EQ(ReadHeadOnly(photo, uint64_t(1) << 33).verdict, DibVerdict::Loadable);
 }
 
 TEST(DibLayoutRefusals, SomethingOtherThanABitmapAndEveryCutShortCopyOfOne)
@@ -123,7 +129,13 @@ TEST(DibLayoutRefusals, SomethingOtherThanABitmapAndEveryCutShortCopyOfOne)
     EXPECT_EQ(Read(bytes).verdict, DibVerdict::NotBitmap);
     EXPECT_EQ(ReadDibLayout(bytes.data(), 0, 0, DibSource::File).verdict, DibVerdict::NotBitmap);
 
-    for (const auto& good : {Bytes(Picture{}), CoreBytes(3, 2, 4, 16, std::vector<uint8_t>(8))}) {
+    const auto fiveHeader = [](Picture& p) { p.headerSize = 124; p.table.resize(2); p.clrUsed = 2; };
+    const auto masksAfter = [](Picture& p) {
+        p.bitCount = 16; p.compression = kCompressionBitfields; p.masks = {0x7C00, 0x03E0, 0x001F}; p.table.clear();
+        p.pixels.resize(16);
+    };
+    for (const auto& good : {Bytes(Picture{}), CoreBytes(3, 2, 4, 16, std::vector<uint8_t>(8)), BytesWith(fiveHeader),
+                             BytesWith(masksAfter)}) {
         ASSERT_TRUE(Read(good).Loadable());
         for (size_t length = 0; length < good.size(); ++length)
             for (const DibSource source : {DibSource::Resource, DibSource::File})
@@ -133,38 +145,70 @@ TEST(DibLayoutRefusals, SomethingOtherThanABitmapAndEveryCutShortCopyOfOne)
 
 TEST(DibLayoutRefusals, HeadersFormatsAndStatedSizesWeDoNotLoad)
 {
-    for (const uint32_t size : {0u, 16u, 52u, 56u, 64u, 108u, 124u})
+    for (const uint32_t size : {0u, 16u, 41u, 64u, 125u, UINT32_MAX})
         EXPECT_EQ(VerdictWith([&](Picture& p) { p.headerSize = size; }), DibVerdict::UnsupportedHeader) << size;
 
-    const std::pair<uint16_t, uint32_t> formats[] = {{0, 0}, {2, 0}, {16, 0}, {32, 0}, {16, 3}, {32, 3},
-                                                     {4, 2}, {4, 1}, {24, 1}, {8, 2},  {8, 4},  {8, 5}};
+    // Bit count and compression: JPEG, PNG, alpha bit fields, and codings that do not fit the bit count.
+    const std::pair<uint16_t, uint32_t> formats[] = {{0, 0}, {2, 0}, {15, 0}, {64, 0}, {24, 3}, {8, 3}, {4, 1},
+                                                     {24, 1}, {8, 2},  {16, 2}, {8, 4},  {8, 5}, {32, 6}};
     for (const auto& format : formats) {
         const auto refused = [&](Picture& p) {
             p.bitCount = format.first; p.compression = format.second; p.sizeImage = 8; p.pixels.resize(64);
+            p.masks = {0xFF0000, 0xFF00, 0xFF};
         };
         EXPECT_EQ(VerdictWith(refused), DibVerdict::UnsupportedFormat) << format.first << "/" << format.second;
     }
+    for (const uint32_t compression : {kCompressionRle8, kCompressionRle4}) {
+        const auto topDownCodes = [&](Picture& p) {
+            p.height = -2; p.compression = compression; p.bitCount = compression == kCompressionRle8 ? 8 : 4;
+            p.sizeImage = 8;
+        };
+        EXPECT_EQ(VerdictWith(topDownCodes), DibVerdict::UnsupportedFormat) << compression;
+    }
+    EXPECT_EQ(Read(CoreBytes(2, 2, 16, 0, std::vector<uint8_t>(8))).verdict, DibVerdict::UnsupportedFormat);
 
     const auto tooSmall = [](Picture& p) { p.width = 5; p.sizeImage = 15; p.pixels.resize(64); };  // 2 rows of 8
     EXPECT_EQ(VerdictWith(tooSmall), DibVerdict::SizeImageTooSmall);
     EXPECT_EQ(VerdictWith([](Picture& p) { p.compression = kCompressionRle8; }), DibVerdict::SizeImageMissing);
+    const auto rle4WithoutSize = [](Picture& p) { p.bitCount = 4; p.compression = kCompressionRle4; };
+    EXPECT_EQ(VerdictWith(rle4WithoutSize), DibVerdict::SizeImageMissing);
 }
 
-TEST(DibLayoutRefusals, EmptyTopDownAndAbsurdDimensions)
+TEST(DibLayoutRefusals, EmptyAndAbsurdDimensions)
 {
-    for (const int32_t size : {0, -2, kMaxDimension + 1, INT32_MAX, INT32_MIN}) {
+    for (const int32_t size : {0, kMaxDimension + 1, INT32_MAX, INT32_MIN}) {
         EXPECT_EQ(VerdictWith([&](Picture& p) { p.width = size; }), DibVerdict::BadDimensions) << size;
         EXPECT_EQ(VerdictWith([&](Picture& p) { p.height = size; }), DibVerdict::BadDimensions) << size;
     }
+    EXPECT_EQ(VerdictWith([](Picture& p) { p.width = -2; }), DibVerdict::BadDimensions);
+    EXPECT_EQ(VerdictWith([](Picture& p) { p.height = -kMaxDimension - 1; }), DibVerdict::BadDimensions);
     // A core header's unsigned 16-bit sizes reach past the largest allowed.
     EXPECT_EQ(Read(CoreBytes(0x9000, 1, 24, 0, std::vector<uint8_t>(0x9000 * 3))).verdict, DibVerdict::BadDimensions);
     EXPECT_EQ(Read(CoreBytes(1, 0x9000, 24, 0, std::vector<uint8_t>(4 * 0x9000))).verdict, DibVerdict::BadDimensions);
 }
 
+TEST(DibLayoutRefusals, MasksThatAreEmptySplitOverlappingOrWiderThanThePixel)
+{
+    const struct {
+        uint16_t bitCount;
+        std::vector<uint32_t> masks;
+    } cases[] = {{16, {0, 0x03E0, 0x001F}},      {16, {0x7C00, 0x0505, 0x001F}}, {16, {0xF800, 0xFC00, 0x001F}},
+                 {16, {0x1F0000, 0x03E0, 0x1F}}, {32, {0xFF, 0xFF, 0xFF00}},      {32, {0x80000001, 0xFF00, 0xFF}}};
+    for (const auto& c : cases) {
+        for (const uint32_t headerSize : {40u, 52u, 108u}) {
+            const auto refused = [&](Picture& p) {
+                p.headerSize = headerSize; p.bitCount = c.bitCount; p.compression = kCompressionBitfields;
+                p.masks = c.masks; p.table.clear(); p.pixels.resize(64);
+            };
+            EXPECT_EQ(VerdictWith(refused), DibVerdict::BadMasks) << c.bitCount << ", header " << headerSize;
+        }
+    }
+}
+
 TEST(DibLayoutRefusals, MoreColoursThanTheBitCountCanUse)
 {
     const std::pair<uint16_t, uint32_t> cases[] = {{1, 3},       {4, 17},      {8, 257},   {8, 0x10000},
-                                                   {8, 0x10010}, {8, UINT32_MAX}, {24, 257}};
+                                                   {8, 0x10010}, {8, UINT32_MAX}, {24, 257}, {16, 257}, {32, 257}};
     for (const auto& c : cases) {
         const auto refused = [&](Picture& p) { p.bitCount = c.first; p.clrUsed = c.second; p.pixels.resize(64); };
         EXPECT_EQ(VerdictWith(refused), DibVerdict::TooManyColours) << c.first << "/" << c.second;
@@ -192,6 +236,11 @@ TEST(DibLayoutRefusals, PartsPastTheEndOrPixelsInsideTheHeaders)
 
     for (const uint32_t offBits : {1u, 14u, 53u})
         EXPECT_EQ(VerdictWith([&](Picture& p) { p.offBits = offBits; }), DibVerdict::PixelOffsetInHeader) << offBits;
+    const auto intoTheMasks = [](Picture& p) {
+        p.bitCount = 32; p.compression = kCompressionBitfields; p.masks = {0xFF0000, 0xFF00, 0xFF}; p.table.clear();
+        p.pixels.resize(32); p.offBits = 62;
+    };
+    EXPECT_EQ(VerdictWith(intoTheMasks), DibVerdict::PixelOffsetInHeader);
 }
 
 TEST(DibLayoutOfFiles, AColourTableCutShortByTheEndIsAllowedInAFileOnly)
@@ -203,7 +252,7 @@ TEST(DibLayoutOfFiles, AColourTableCutShortByTheEndIsAllowedInAFileOnly)
     EXPECT_EQ(Read(Bytes(picture), DibSource::Resource).verdict, DibVerdict::TableBeyondEnd);
     const DibLayout layout = Read(Bytes(picture), DibSource::File);
     ASSERT_EQ(layout.verdict, DibVerdict::Loadable);
-    EXPECT_EQ(WhereOf(layout), (Where{256, 1024, 54 + 400 - 8, 8, 1064, 1072}));
+    EXPECT_EQ(WhereOf(layout), (Where{256, 1024, 54 + 400 - 8, 8, 1064, 1072, 1072 + 4 + kReadPiece}));
 
     picture.offBits = 0;  // the pixels would follow all 256 entries
     picture.pixels.resize(8);
@@ -219,6 +268,9 @@ TEST(DibLayoutOfFiles, OnlyTheLeadingBytesAndTheLengthAreNeeded)
     EXPECT_EQ(ReadHeadOnly(picture, 54 + 1024 + 100064).verdict, DibVerdict::Loadable);
     EXPECT_EQ(ReadHeadOnly(picture, 54 + 1024 + 100063).verdict, DibVerdict::PixelsBeyondEnd);
 
+    picture.headerSize = 124;  // the head ends inside it
+    EXPECT_EQ(ReadHeadOnly(picture, 138 + 1024 + 100064).verdict, DibVerdict::Loadable);
+
     // A small core-header file is shorter than the longest head.
     const std::vector<uint8_t> core = CoreBytes(1, 1, 1, 2, std::vector<uint8_t>(4));
     ASSERT_LT(core.size(), kBmpHeadBytes);
@@ -230,29 +282,4 @@ TEST(ColourTableWidening, TriplesBecomeEntriesWithAZeroFourthByte)
     std::vector<uint8_t> table = {1, 2, 3, 4, 5, 6, 7, 8, 9, 0xEE, 0xEE, 0xEE};
     WidenColourTriples(table.data(), 3);
     EXPECT_EQ(table, (std::vector<uint8_t>{1, 2, 3, 0, 4, 5, 6, 0, 7, 8, 9, 0}));
-}
-
-TEST(ReadingInPieces, LongReadsGoInPiecesOf32768AndAShortPieceFailsTheWholeRead)
-{
-    const std::pair<uint32_t, std::vector<uint32_t>> cases[] = {
-        {100064, {32768, 32768, 32768, 1760}}, {32768, {32768}}, {65536, {32768, 32768}}, {32769, {32768, 1}},
-        {10, {10}}};
-    std::vector<uint8_t> destination(100064);
-    for (const auto& c : cases) {
-        std::vector<uint32_t> pieces;
-        auto read = [&](uint8_t* to, uint32_t size) {
-            EXPECT_EQ(size_t(to - destination.data()), pieces.size() * kReadPiece);
-            pieces.push_back(size);
-            return size;
-        };
-        EXPECT_EQ(ReadInPieces(read, destination.data(), c.first), c.first);
-        EXPECT_EQ(pieces, c.second) << c.first;
-    }
-
-    int calls = 0;
-    auto shortSecondPiece = [&](uint8_t*, uint32_t size) { return ++calls == 2 ? size - 1 : size; };
-    EXPECT_EQ(ReadInPieces(shortSecondPiece, destination.data(), 100064), 0u);
-    EXPECT_EQ(calls, 2);  // and no more pieces are read
-    auto shortLastPiece = [](uint8_t*, uint32_t size) { return size == 1760 ? 1759u : size; };
-    EXPECT_EQ(ReadInPieces(shortLastPiece, destination.data(), 100064), 0u);
 }

@@ -1,0 +1,62 @@
+// A named pipe of the Linux host (a FIFO) for the tests, made by the host's mkfifo, which Wine
+// starts like any program.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "win32/handles.h"
+
+// Made() says whether it was made; it is removed again when the object ends.
+
+class UnixFifo {
+public:
+    UnixFifo() : unixPath_("/tmp/tavrix_fifo_" + std::to_string(GetCurrentProcessId())), path_("Z:" + unixPath_)
+    {
+        for (char& c : path_)
+            if (c == '/') c = '\\';
+        if (!RunOnHost("/usr/bin/mkfifo " + unixPath_)) return;
+        // Wine may report the host program ended before it has run: wait for the FIFO itself.
+        for (const DWORD start = GetTickCount(); !Made() && GetTickCount() - start < 30000;) Sleep(10);
+    }
+    // Wine's DeleteFileA refuses a FIFO.
+    ~UnixFifo() { RunOnHost("/bin/rm -f " + unixPath_); }
+    UnixFifo(const UnixFifo&) = delete;
+    UnixFifo& operator=(const UnixFifo&) = delete;
+
+    // Wine does not report a FIFO's attributes, but lists it in its folder.
+    bool Made() const
+    {
+        WIN32_FIND_DATAA found{};
+        const HANDLE search = FindFirstFileA(path_.c_str(), &found);
+        if (search == INVALID_HANDLE_VALUE) return false;
+        FindClose(search);
+        return true;
+    }
+
+    // Opened for reading and writing: while this is held, a read from the FIFO waits for good.
+    UniqueFile HoldOpen() const
+    {
+        return UniqueFile(CreateFileA(path_.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    }
+
+    const char* path() const { return path_.c_str(); }
+
+private:
+    static bool RunOnHost(std::string command)
+    {
+        STARTUPINFOA startup{};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION process{};
+        if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+            return false;
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+        return true;
+    }
+
+    std::string unixPath_;
+    std::string path_;
+};
