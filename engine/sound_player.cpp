@@ -1,7 +1,23 @@
 // The saver's sound: MIDI music through the MCI sequencer, wave sounds through PlaySound.
 #include "engine/sound_player.h"
 
+#include "win32/disk_file.h"
+
 namespace {
+
+// Opening a MIDI file reads all of it before anything else can happen (about 25 ms a
+// megabyte here), and a key pressed meanwhile waits: longer pieces are not played.
+constexpr DWORD kLargestMidiFile = 4 * 1024 * 1024;
+
+// Music only from a regular disk file of a size the sequencer reads in a moment.
+bool UsableMidiFile(const char* path)
+{
+    UniqueFile file = OpenRegularDiskFile(path);
+    if (!file) return false;
+    DWORD high = 0;
+    const DWORD low = GetFileSize(file.get(), &high);
+    return high == 0 && low <= kLargestMidiFile;
+}
 
 void CloseDevice(MCIDEVICEID device)
 {
@@ -12,6 +28,7 @@ void CloseDevice(MCIDEVICEID device)
 
 BOOL SoundPlayer::PlayMidiFile(HWND window, const char* path)
 {
+    if (!UsableMidiFile(path)) return FALSE;
     MCI_OPEN_PARMSA open{};
     open.wDeviceID = 0;
     open.lpstrDeviceType = "sequencer";
@@ -48,6 +65,9 @@ MCIERROR SoundPlayer::CloseMidi(HWND)
 
 BOOL SoundPlayer::PlayWaveFile(HWND, const char* path)
 {
+    // A device or pipe could hold the player's thread for good: no sound rather than that. A
+    // missing file gives the system's own sound, as it always did.
+    if (!IsAbsent(path) && !IsRegularDiskFile(path)) return FALSE;
     // SND_NOWAIT: a busy sound device skips this change's sound rather than stall it.
     return PlaySoundA(path, nullptr, SND_FILENAME | SND_NOWAIT | SND_ASYNC);
 }

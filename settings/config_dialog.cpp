@@ -224,7 +224,7 @@ void ReadControls(HWND dialog, SaverSettings& settings)
 
 void WriteWorkingKey(const char* key, const char* text)
 {
-    WritePrivateProfileStringA(kSettingsSection, key, text, kSettingsFile);
+    WriteSettingsKey(key, text);
 }
 
 // The picked file's full path, or an empty text when the user cancels.

@@ -114,6 +114,8 @@ std::string SaveFailureReason(unsigned long error)
     case ERROR_WRITE_PROTECT: return "Der Datentr\xE4ger ist schreibgesch\xFCtzt.";
     case ERROR_FILE_NOT_FOUND:
     case ERROR_PATH_NOT_FOUND: return "Der Ordner der Datei ist nicht zu finden.";
+    case ERROR_BAD_FILE_TYPE:
+        return "Unter diesem Namen steht keine gew\xF6hnliche Datei, sondern ein Ordner, ein Ger\xE4t oder eine Pipe.";
     default: {
         char text[64];
         std::snprintf(text, sizeof text, "Windows meldet den Fehler %lu.", error);

@@ -4,16 +4,30 @@
 #include <cstdlib>
 
 #include "settings/setting_fields.h"
+#include "win32/disk_file.h"
 
 namespace {
 
+// Only a regular disk file, or none yet, is read or written: a pipe or device standing under
+// the settings file's name could hold the thread for good. Anything else reads as the defaults.
+bool FileUsable()
+{
+    const std::string path = SettingsFilePath();
+    return IsAbsent(path.c_str()) || IsRegularDiskFile(path.c_str());
+}
+
 UINT ReadNumber(const char* key, UINT fallback)
 {
+    if (!FileUsable()) return fallback;
     return GetPrivateProfileIntA(kSettingsSection, key, static_cast<INT>(fallback), kSettingsFile);
 }
 
 void ReadText(const char* key, const char* fallback, char (&text)[kPathStorage])
 {
+    if (!FileUsable()) {
+        lstrcpynA(text, fallback, kPathStorage);
+        return;
+    }
     GetPrivateProfileStringA(kSettingsSection, key, fallback, text, kPathStorage, kSettingsFile);
 }
 
@@ -26,7 +40,7 @@ COLORREF ReadColour(const char* key, char (&text)[kPathStorage])
 
 BOOL WriteText(const char* key, const char* text)
 {
-    return WritePrivateProfileStringA(kSettingsSection, key, text, kSettingsFile);
+    return WriteSettingsKey(key, text);
 }
 
 BOOL WriteNumber(const char* key, const char* format, UINT value)
@@ -69,6 +83,15 @@ BOOL SaveField(const SaverSettings& settings, const SettingField& field)
 }
 
 }  // namespace
+
+BOOL WriteSettingsKey(const char* key, const char* text)
+{
+    if (!FileUsable()) {
+        SetLastError(ERROR_BAD_FILE_TYPE);
+        return FALSE;
+    }
+    return WritePrivateProfileStringA(kSettingsSection, key, text, kSettingsFile);
+}
 
 std::string SettingsFilePath()
 {

@@ -20,6 +20,10 @@ UINT ChangeIntervalMs(UINT changeTime);
 // Where the settings file lives: the Windows folder, as the private-profile calls resolve its bare name.
 std::string SettingsFilePath();
 
+// Writes one key of section Options; FALSE, with the reason in GetLastError, when it could not
+// (ERROR_BAD_FILE_TYPE: a folder, pipe or device stands under the file's name).
+BOOL WriteSettingsKey(const char* key, const char* text);
+
 // The values of the Background setting; 3 and any other value paint nothing.
 enum class BackgroundChoice : UINT {
     Black = 0,

@@ -58,6 +58,17 @@ bool IsRegularDiskFile(const char* path)
            !(attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE));
 }
 
+// Wine lists a pipe in its folder although it reports no attributes for it.
+bool IsAbsent(const char* path)
+{
+    if (NamesDevice(path)) return false;
+    WIN32_FIND_DATAA found{};
+    const HANDLE search = FindFirstFileA(path, &found);
+    if (search == INVALID_HANDLE_VALUE) return true;
+    FindClose(search);
+    return false;
+}
+
 // The handle's type has the last word: a path that changed after the check is still caught
 // before the first read.
 UniqueFile OpenRegularDiskFile(const char* path)

@@ -13,5 +13,8 @@ bool NamesDevice(const char* path);
 // True when the path names an existing regular file on disk.
 bool IsRegularDiskFile(const char* path);
 
+// True when nothing at all stands at the path: no file, folder, pipe or device.
+bool IsAbsent(const char* path);
+
 // Opens a regular disk file for reading (others may read it too); empty for anything else.
 UniqueFile OpenRegularDiskFile(const char* path);

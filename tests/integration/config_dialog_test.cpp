@@ -17,7 +17,9 @@
 #include "win32/handles.h"
 #include "tests/support/dialog_driver.h"
 #include "tests/support/saver_process.h"
+#include "tests/support/host_command.h"
 #include "tests/support/settings_file.h"
+#include "tests/support/unix_fifo.h"
 
 using namespace dialog_driver;
 
@@ -476,14 +478,14 @@ std::string MessageText(HWND box)
 }
 
 // OK on settings that cannot be stored: a box says why, the dialog stays, what was stored stays.
-void ExpectOkRefusedWithReason(HWND dialog, DWORD saverProcess)
+void ExpectOkRefusedWithReason(HWND dialog, DWORD saverProcess, const char* reason = "schreibgesch\xFCtzt")
 {
     ClickWithoutWaiting(dialog, IDOK);
     HWND box = WaitForOwnedDialog(dialog);
     ASSERT_NE(box, nullptr) << "a box tells the user";
     const std::string text = MessageText(box);
     EXPECT_NE(text.find("Die Einstellungen konnten nicht gespeichert werden."), std::string::npos) << text;
-    EXPECT_NE(text.find("schreibgesch\xFCtzt"), std::string::npos) << text;
+    EXPECT_NE(text.find(reason), std::string::npos) << text;
     EXPECT_NE(text.find("tavrixsaver.ini"), std::string::npos) << text;
     EXPECT_TRUE(CloseModal(box, IDOK));
     EXPECT_TRUE(IsWindow(dialog)) << "the dialog stays open";
@@ -518,6 +520,30 @@ TEST_F(ConfigDialogEnding, OkWhereTheWindowsFolderCannotBeWrittenSaysSo)
     ExpectOkRefusedWithReason(dialog, saver_->Id());
     EXPECT_FALSE(settings_file::Exists());
     EXPECT_EQ(ClickAndWaitForExit(dialog, IDCANCEL), 0u);
+}
+
+// A pipe where the settings file should be: any read from it would wait for good.
+TEST_F(ConfigDialogEnding, ASettingsFileThatIsAPipeIsNeverReadTheDialogSaysSoAndTheSaverRunsOnItsDefaults)
+{
+    const UnixFifo pipe(UnixPathOf(settings_file::Path()));
+    ASSERT_TRUE(pipe.Made());
+    const UniqueFile held = pipe.HoldOpen();
+    HWND dialog = Open();
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(TextOf(dialog, IDC_CHANGE_TIME), "10") << "the defaults";
+    ExpectOkRefusedWithReason(dialog, saver_->Id(), "keine gew\xF6hnliche Datei");
+    EXPECT_EQ(ClickAndWaitForExit(dialog, IDCANCEL), 0u);
+
+    SaverProcess saver(SaverPath(), "/s");
+    HWND window = WaitForSaverWindow(saver);
+    ASSERT_NE(window, nullptr);
+    EXPECT_TRUE(WaitUntil(
+        [&] {
+            PostMessageA(window, WM_KEYDOWN, 'A', 0);
+            return saver.WaitForExit(100) != STILL_ACTIVE;
+        },
+        10000));
+    EXPECT_EQ(saver.WaitForExit(0), 0u);
 }
 
 TEST_F(ConfigDialogEnding, TheConfigureCommandHasTheForegroundWindowOwnTheDialogAndNoArgumentsNone)

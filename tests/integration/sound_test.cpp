@@ -46,6 +46,19 @@ std::vector<uint8_t> FourNotes()
     return file;
 }
 
+// A tune of more than 4 MB, longer than the music may be: the same note, over and over.
+std::vector<uint8_t> EndlessTune()
+{
+    std::vector<uint8_t> track;
+    while (track.size() < 4200 * 1024) Put(track, {0x00, 0x90, 60, 100, 0x01, 0x80, 60, 0});
+    Put(track, {0x00, 0xFF, 0x2F, 0x00});
+    std::vector<uint8_t> file;
+    Put(file, {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0, 0, 1, 0, 96, 'M', 'T', 'r', 'k'});
+    for (int shift = 24; shift >= 0; shift -= 8) file.push_back(uint8_t(track.size() >> shift));
+    file.insert(file.end(), track.begin(), track.end());
+    return file;
+}
+
 // A tenth of a second of a square wave: 8 kHz, mono, 8 bits.
 std::vector<uint8_t> ShortBeep()
 {
@@ -198,18 +211,22 @@ TEST_F(Sound, WithoutLoopingTheMusicStaysEnded)
     EXPECT_FALSE(MusicEndHandled(500)) << "nothing was playing that a stop could end";
 }
 
-// The good tune with the music switched off, then no, a missing and two foreign files; each over a
-// change of pictures, so that the change sound, switched off, would have had its chance too.
+// The good tune with the music switched off, then no, a missing and two foreign files, a device
+// (Wine reads COM1 from the serial port, which never answers), a folder and a tune too long to open
+// in a moment; each over a change of pictures, so that the change sound, switched off, would have
+// had its chance too.
 TEST_F(Sound, MusicSwitchedOffOrWithoutAUsableFileGivesNeitherDeviceNorMessage)
 {
     const TempFile text(InTemp("tavrix_sound_test_text.mid"), {'N', 'o', ' ', 'm', 'u', 's', 'i', 'c'});
+    const TempFile endless(InTemp("tavrix_sound_test_endless.mid"), EndlessTune());
     const std::string missing = "C:\\no such folder\\no such tune.mid";
     DialogRefusal refusal;
     settings_file::Write("PlayWave", "0");
     settings_file::Write("WaveFile", beep_.path());
     settings_file::Write("ChangeTime", "1");
     for (const std::string& path : {std::string(tune_.path()), std::string(), missing, std::string(text.path()),
-                                     std::string(beep_.path())}) {
+                                     std::string(beep_.path()), std::string("COM1"), std::string("C:\\windows"),
+                                     std::string(endless.path())}) {
         Music(path, true);
         if (path == tune_.path()) settings_file::Write("PlayMidi", "0");
         EngineWindow window(400, 300);
@@ -225,7 +242,8 @@ TEST_F(Sound, MusicSwitchedOffOrWithoutAUsableFileGivesNeitherDeviceNorMessage)
 TEST_F(Sound, WithTheChangeSoundOnThePicturesStillChange)
 {
     DialogRefusal refusal;
-    for (const std::string& path : {std::string(beep_.path()), std::string("C:\\no such folder\\no such sound.wav")}) {
+    for (const std::string& path :
+         {std::string(beep_.path()), std::string("C:\\no such folder\\no such sound.wav"), std::string("COM1.wav")}) {
         settings_file::Write("PlayWave", "1");
         settings_file::Write("WaveFile", path);
         settings_file::Write("ChangeTime", "1");

@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include "tests/support/host_command.h"
+
 #include <fstream>
 #include <sstream>
 
@@ -45,34 +47,6 @@ std::string Text()
 
 namespace {
 
-// The Unix path Wine keeps for a Windows path; empty outside Wine.
-std::string UnixPathOf(const std::string& path)
-{
-    using Converter = char*(CDECL*)(const WCHAR*);
-    const auto convert = reinterpret_cast<Converter>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
-    WCHAR wide[MAX_PATH] = {};
-    if (!convert || !MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH)) return {};
-    char* unix = convert(wide);
-    if (!unix) return {};
-    std::string result(unix);
-    HeapFree(GetProcessHeap(), 0, unix);
-    return result;
-}
-
-// Wine starts Unix programs as it starts Windows ones, but hands back no handle to wait on.
-bool StartUnixCommand(std::string command)
-{
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process = {};
-    if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
-        return false;
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    return true;
-}
-
 // Whether a new file can be made in the folder now.
 bool CanWriteIn(const std::string& folder)
 {
@@ -90,7 +64,7 @@ bool SetWindowsFolderWritable(bool writable)
     char buffer[MAX_PATH];
     const std::string folder(buffer, GetWindowsDirectoryA(buffer, MAX_PATH));
     const std::string unix = UnixPathOf(folder);
-    if (unix.empty() || !StartUnixCommand(std::string("/bin/chmod ") + (writable ? "u+w" : "a-w") + " \"" + unix + "\""))
+    if (unix.empty() || !StartHostCommand(std::string("/bin/chmod ") + (writable ? "u+w" : "a-w") + " \"" + unix + "\""))
         return false;
     const DWORD start = GetTickCount();
     while (CanWriteIn(folder) != writable) {

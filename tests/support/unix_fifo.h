@@ -6,22 +6,29 @@
 
 #include <string>
 
+#include "tests/support/host_command.h"
 #include "win32/handles.h"
 
 // Made() says whether it was made; it is removed again when the object ends.
 
 class UnixFifo {
 public:
-    UnixFifo() : unixPath_("/tmp/tavrix_fifo_" + std::to_string(GetCurrentProcessId())), path_("Z:" + unixPath_)
+    // At the host path given, or in the host's /tmp.
+    explicit UnixFifo(const std::string& unixPath = "/tmp/tavrix_fifo_" + std::to_string(GetCurrentProcessId()))
+        : unixPath_(unixPath), path_("Z:" + unixPath_)
     {
         for (char& c : path_)
             if (c == '/') c = '\\';
-        if (!RunOnHost("/usr/bin/mkfifo " + unixPath_)) return;
+        if (!StartHostCommand("/usr/bin/mkfifo " + unixPath_)) return;
         // Wine may report the host program ended before it has run: wait for the FIFO itself.
         for (const DWORD start = GetTickCount(); !Made() && GetTickCount() - start < 30000;) Sleep(10);
     }
     // Wine's DeleteFileA refuses a FIFO.
-    ~UnixFifo() { RunOnHost("/bin/rm -f " + unixPath_); }
+    ~UnixFifo()
+    {
+        StartHostCommand("/bin/rm -f " + unixPath_);
+        for (const DWORD start = GetTickCount(); Made() && GetTickCount() - start < 30000;) Sleep(10);
+    }
     UnixFifo(const UnixFifo&) = delete;
     UnixFifo& operator=(const UnixFifo&) = delete;
 
@@ -45,18 +52,6 @@ public:
     const char* path() const { return path_.c_str(); }
 
 private:
-    static bool RunOnHost(std::string command)
-    {
-        STARTUPINFOA startup{};
-        startup.cb = sizeof startup;
-        PROCESS_INFORMATION process{};
-        if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
-            return false;
-        CloseHandle(process.hThread);
-        CloseHandle(process.hProcess);
-        return true;
-    }
-
     std::string unixPath_;
     std::string path_;
 };
