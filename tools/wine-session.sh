@@ -7,6 +7,7 @@ wine_session_xvfb_pid=""
 wine_session_server_pid=""
 wine_session_dir=""
 wine_session_server_dir=""
+wine_session_anchor_pid=""
 
 wine_session_wait_for_display() {
   local tries=100
@@ -51,6 +52,38 @@ wine_session_start() {
   else
     wine_session_start_xvfb
   fi
+  wine_session_start_server
+  "$WINE64" wineboot -i >"$wine_session_dir/boot.log" 2>&1
+  # Without a window manager, Wine would wait in every DestroyWindow of a managed window.
+  "$WINE64" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
+  # A crashing program ends quietly instead of waiting for someone to close a dialog.
+  "$WINE64" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
+  # No debugger attaches to a fault: the program's own fault handling runs, as on a plain machine.
+  "$WINE64" reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger /t REG_SZ \
+    /d 'no-debugger-installed.exe' /f >/dev/null 2>&1
+  # Making the prefix leaves two service managers behind, and then every program start can wait
+  # many seconds: the session starts afresh on the finished prefix.
+  wine_session_stop_server
+  wine_session_start_server
+  wine_session_start_anchor
+}
+
+# A hidden window for the whole session keeps Wine's desktop process from leaving between programs.
+wine_session_start_anchor() {
+  local source
+  source="$(dirname "${BASH_SOURCE[0]}")/session_anchor.c"
+  x86_64-w64-mingw32-gcc -O2 -mwindows -o "$wine_session_dir/session_anchor.exe" "$source" || return 1
+  "$WINE64" "$wine_session_dir/session_anchor.exe" >/dev/null 2>&1 &
+  wine_session_anchor_pid=$!
+  local tries=200
+  until xdotool search --name '^Tavrix session anchor$' >/dev/null 2>&1; do
+    tries=$((tries - 1))
+    [ $tries -gt 0 ] || { echo "The session anchor did not start" >&2; return 1; }
+    sleep 0.05
+  done
+}
+
+wine_session_start_server() {
   # As root, file permissions would not hold for the server, which opens every file for the
   # programs: without these capabilities a read-only file is read-only, as for a user.
   local server=("$WINESERVER64" -f -p)
@@ -60,14 +93,17 @@ wine_session_start() {
   "${server[@]}" >/dev/null 2>&1 &
   wine_session_server_pid=$!
   wine_session_wait_for_server
-  "$WINE64" wineboot -i >"$wine_session_dir/boot.log" 2>&1
-  # Without a window manager, Wine would wait in every DestroyWindow of a managed window.
-  "$WINE64" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
-  # A crashing program ends quietly instead of waiting for someone to close a dialog.
-  "$WINE64" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
-  # No debugger attaches to a fault: the program's own fault handling runs, as on a plain machine.
-  "$WINE64" reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger /t REG_SZ \
-    /d 'no-debugger-installed.exe' /f >/dev/null 2>&1
+}
+
+wine_session_stop_server() {
+  [ -n "$wine_session_server_pid" ] || return 0
+  "$WINESERVER64" -k >/dev/null 2>&1 || true
+  wine_session_end_process "$wine_session_server_pid"
+  wine_session_server_pid=""
+  if [ -n "$wine_session_server_dir" ]; then
+    rmdir "$wine_session_server_dir" "$(dirname "$wine_session_server_dir")" 2>/dev/null || true
+    wine_session_server_dir=""
+  fi
 }
 
 # Gives a process we started five seconds to go, then ends it for good.
@@ -79,11 +115,12 @@ wine_session_end_process() {
 }
 
 wine_session_stop() {
-  if [ -n "$wine_session_server_pid" ]; then
-    "$WINESERVER64" -k >/dev/null 2>&1 || true
-    wine_session_end_process "$wine_session_server_pid"
-    wine_session_server_pid=""
+  if [ -n "$wine_session_anchor_pid" ]; then
+    kill "$wine_session_anchor_pid" 2>/dev/null || true
+    wine_session_end_process "$wine_session_anchor_pid"
+    wine_session_anchor_pid=""
   fi
+  wine_session_stop_server
   if [ -n "$wine_session_xvfb_pid" ]; then
     kill "$wine_session_xvfb_pid" 2>/dev/null || true
     wine_session_end_process "$wine_session_xvfb_pid"
@@ -91,9 +128,4 @@ wine_session_stop() {
   fi
   [ -n "$wine_session_dir" ] && rm -rf "$wine_session_dir"
   wine_session_dir=""
-  # The server's folder, and the one the system made for it, once empty.
-  if [ -n "$wine_session_server_dir" ]; then
-    rmdir "$wine_session_server_dir" "$(dirname "$wine_session_server_dir")" 2>/dev/null || true
-    wine_session_server_dir=""
-  fi
 }
