@@ -1,4 +1,4 @@
-// Writes and re-reads 8-bit BMP files byte by byte, little-endian, independent of the host's structs.
+// Writes and re-reads 8-bit BMP files byte by byte, little-endian, apart from the host's structs.
 #include "bmp_writer.h"
 
 #include "rle8.h"
@@ -11,22 +11,34 @@ constexpr uint32_t kColourCount = 256;
 constexpr uint32_t kPixelOffset = kFileHeaderSize + kInfoHeaderSize + kColourCount * 4;  // 1078
 constexpr int32_t kPixelsPerMetre = 2835;                                                // 72 dpi
 
-void Put16(std::vector<uint8_t>& out, uint32_t v) {
+void Put16(std::vector<uint8_t>& out, uint32_t v)
+{
     out.push_back(uint8_t(v));
     out.push_back(uint8_t(v >> 8));
 }
 
-void Put32(std::vector<uint8_t>& out, uint32_t v) {
+void Put32(std::vector<uint8_t>& out, uint32_t v)
+{
     Put16(out, v & 0xFFFF);
     Put16(out, v >> 16);
 }
 
-uint32_t Get16(const std::vector<uint8_t>& in, size_t at) { return uint32_t(in[at]) | uint32_t(in[at + 1]) << 8; }
-uint32_t Get32(const std::vector<uint8_t>& in, size_t at) { return Get16(in, at) | Get16(in, at + 2) << 16; }
+uint32_t Get16(const std::vector<uint8_t>& in, size_t at)
+{
+    return uint32_t(in[at]) | uint32_t(in[at + 1]) << 8;
+}
+uint32_t Get32(const std::vector<uint8_t>& in, size_t at)
+{
+    return Get16(in, at) | Get16(in, at + 2) << 16;
+}
 
-size_t RowStride(int width) { return (size_t(width) + 3) & ~size_t(3); }
+size_t RowStride(int width)
+{
+    return (size_t(width) + 3) & ~size_t(3);
+}
 
-std::vector<uint8_t> UncompressedRows(const IndexedPicture& picture) {
+std::vector<uint8_t> UncompressedRows(const IndexedPicture& picture)
+{
     std::vector<uint8_t> out;
     size_t stride = RowStride(picture.width);
     for (int y = picture.height - 1; y >= 0; --y) {
@@ -37,7 +49,9 @@ std::vector<uint8_t> UncompressedRows(const IndexedPicture& picture) {
     return out;
 }
 
-bool ReadUncompressedRows(const std::vector<uint8_t>& file, IndexedPicture& picture, std::string& error) {
+bool ReadUncompressedRows(const std::vector<uint8_t>& file, IndexedPicture& picture,
+                          std::string& error)
+{
     size_t stride = RowStride(picture.width);
     picture.pixels.resize(size_t(picture.width) * picture.height);
     for (int row = 0; row < picture.height; ++row) {
@@ -56,8 +70,10 @@ bool ReadUncompressedRows(const std::vector<uint8_t>& file, IndexedPicture& pict
 
 }  // namespace
 
-std::vector<uint8_t> BuildBmp(const IndexedPicture& picture, BmpCompression compression) {
-    std::vector<uint8_t> pixels = compression == BmpCompression::Rle8 ? EncodeRle8(picture) : UncompressedRows(picture);
+std::vector<uint8_t> BuildBmp(const IndexedPicture& picture, BmpCompression compression)
+{
+    std::vector<uint8_t> pixels =
+        compression == BmpCompression::Rle8 ? EncodeRle8(picture) : UncompressedRows(picture);
     std::vector<uint8_t> out;
     out.reserve(kPixelOffset + pixels.size());
     out.push_back('B');
@@ -89,7 +105,8 @@ std::vector<uint8_t> BuildBmp(const IndexedPicture& picture, BmpCompression comp
 }
 
 bool ReadBmp(const std::vector<uint8_t>& file, IndexedPicture& picture, BmpCompression& compression,
-             std::string& error) {
+             std::string& error)
+{
     auto expect = [&](bool condition, const char* what) {
         if (!condition) error = what;
         return condition;
@@ -106,14 +123,19 @@ bool ReadBmp(const std::vector<uint8_t>& file, IndexedPicture& picture, BmpCompr
     if (!expect(Get16(file, 26) == 1, "biPlanes is not 1")) return false;
     if (!expect(Get16(file, 28) == 8, "biBitCount is not 8")) return false;
     uint32_t scheme = Get32(file, 30);
-    if (!expect(scheme == 0 || scheme == 1, "biCompression is neither BI_RGB nor BI_RLE8")) return false;
+    if (!expect(scheme == 0 || scheme == 1, "biCompression is neither BI_RGB nor BI_RLE8"))
+        return false;
     uint32_t imageSize = Get32(file, 34);
-    if (!expect(imageSize == file.size() - kPixelOffset, "biSizeImage differs from the pixel data size")) return false;
-    if (!expect(Get32(file, 38) == uint32_t(kPixelsPerMetre) && Get32(file, 42) == uint32_t(kPixelsPerMetre),
+    if (!expect(imageSize == file.size() - kPixelOffset,
+                "biSizeImage differs from the pixel data size"))
+        return false;
+    if (!expect(Get32(file, 38) == uint32_t(kPixelsPerMetre) &&
+                    Get32(file, 42) == uint32_t(kPixelsPerMetre),
                 "resolution is not 2835 pixels per metre"))
         return false;
     if (!expect(Get32(file, 46) == kColourCount, "biClrUsed is not 256")) return false;
-    if (!expect(Get32(file, 50) == 0 || Get32(file, 50) == kColourCount, "biClrImportant is not 0 or 256"))
+    if (!expect(Get32(file, 50) == 0 || Get32(file, 50) == kColourCount,
+                "biClrImportant is not 0 or 256"))
         return false;
 
     picture.width = width;
@@ -126,7 +148,10 @@ bool ReadBmp(const std::vector<uint8_t>& file, IndexedPicture& picture, BmpCompr
 
     compression = BmpCompression(scheme);
     if (compression == BmpCompression::Rle8)
-        return DecodeRle8(file.data() + kPixelOffset, imageSize, width, height, picture.pixels, error);
-    if (!expect(imageSize == RowStride(width) * size_t(height), "BI_RGB pixel data has the wrong size")) return false;
+        return DecodeRle8(file.data() + kPixelOffset, imageSize, width, height, picture.pixels,
+                          error);
+    if (!expect(imageSize == RowStride(width) * size_t(height),
+                "BI_RGB pixel data has the wrong size"))
+        return false;
     return ReadUncompressedRows(file, picture, error);
 }

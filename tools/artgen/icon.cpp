@@ -16,25 +16,40 @@ struct Paint {
 };
 
 // Signed distance to a rounded square filling the unit square (negative inside).
-float RoundedSquareDistance(float u, float v, float inset, float radius) {
+float RoundedSquareDistance(float u, float v, float inset, float radius)
+{
     float half = 0.5f - inset;
     float qx = std::fabs(u - 0.5f) - (half - radius), qy = std::fabs(v - 0.5f) - (half - radius);
     float outside = std::hypot(std::max(qx, 0.0f), std::max(qy, 0.0f));
     return outside + std::min(std::max(qx, qy), 0.0f) - radius;
 }
 
-Rgb Sky(float v, float horizon) {
-    return Ramp({{0.0f, Hex(0x3558a0)}, {0.5f, Hex(0x9168ac)}, {0.8f, Hex(0xec8262)}, {1.0f, Hex(0xfbc46c)}},
+Rgb Sky(float v, float horizon)
+{
+    return Ramp({{0.0f, Hex(0x3558a0)},
+                 {0.5f, Hex(0x9168ac)},
+                 {0.8f, Hex(0xec8262)},
+                 {1.0f, Hex(0xfbc46c)}},
                 v / horizon);
 }
 
-bool InsideSun(float u, float v) { return std::hypot(u - 0.64f, v - 0.47f) < 0.16f; }
+bool InsideSun(float u, float v)
+{
+    return std::hypot(u - 0.64f, v - 0.47f) < 0.16f;
+}
 
-float FarRidge(float u) { return 0.40f + 0.95f * std::fabs(u - 0.80f); }
-float NearRidge(float u) { return 0.29f + 1.15f * std::fabs(u - 0.33f); }
+float FarRidge(float u)
+{
+    return 0.40f + 0.95f * std::fabs(u - 0.80f);
+}
+float NearRidge(float u)
+{
+    return 0.29f + 1.15f * std::fabs(u - 0.33f);
+}
 
 // The landscape inside the frame; detail that would only blur away is left out at 16 pixels.
-Rgb Landscape(float u, float v, int size) {
+Rgb Landscape(float u, float v, int size)
+{
     const float horizon = 0.62f;
     if (v >= horizon) {
         Rgb water = Mix(Hex(0x1f4a78), Hex(0x0e2442), (v - horizon) / (1.0f - horizon));
@@ -43,7 +58,8 @@ Rgb Landscape(float u, float v, int size) {
         float depth = v - horizon;
         float glitterHalfWidth = 0.13f - 0.35f * depth;
         bool glitterRow = std::fmod(depth, 0.08f) < 0.04f;
-        if (glitterRow && std::fabs(u - 0.64f) < glitterHalfWidth) water = Mix(water, Hex(0xffd27a), 0.9f);
+        if (glitterRow && std::fabs(u - 0.64f) < glitterHalfWidth)
+            water = Mix(water, Hex(0xffd27a), 0.9f);
         return water;
     }
     if (v > NearRidge(u)) {
@@ -51,11 +67,13 @@ Rgb Landscape(float u, float v, int size) {
         return snow ? Hex(0xe6e2f0) : Hex(0x1f1a3a);
     }
     if (v > FarRidge(u)) return Hex(0x4b3d70);
-    if (InsideSun(u, v)) return Mix(Hex(0xfff3c4), Hex(0xffbf55), std::hypot(u - 0.64f, v - 0.47f) / 0.16f);
+    if (InsideSun(u, v))
+        return Mix(Hex(0xfff3c4), Hex(0xffbf55), std::hypot(u - 0.64f, v - 0.47f) / 0.16f);
     return Sky(v, horizon);
 }
 
-Paint IconPaint(float u, float v, int size) {
+Paint IconPaint(float u, float v, int size)
+{
     const float pixel = 1.0f / float(size);
     const float radius = 0.2f;
     float d = RoundedSquareDistance(u, v, 0.0f, radius);
@@ -68,7 +86,8 @@ Paint IconPaint(float u, float v, int size) {
 }
 
 // Straight (non-premultiplied) BGRA rows, top row first.
-std::vector<uint8_t> DrawIcon(int size) {
+std::vector<uint8_t> DrawIcon(int size)
+{
     std::vector<uint8_t> bgra(size_t(size) * size * 4);
     for (int y = 0; y < size; ++y) {
         for (int x = 0; x < size; ++x) {
@@ -76,14 +95,16 @@ std::vector<uint8_t> DrawIcon(int size) {
             float alpha = 0.0f;
             for (int sy = 0; sy < kSubsamples; ++sy) {
                 for (int sx = 0; sx < kSubsamples; ++sx) {
-                    float u = (x + (sx + 0.5f) / kSubsamples) / size, v = (y + (sy + 0.5f) / kSubsamples) / size;
+                    float u = (x + (sx + 0.5f) / kSubsamples) / size,
+                          v = (y + (sy + 0.5f) / kSubsamples) / size;
                     Paint p = IconPaint(u, v, size);
                     premultiplied += p.colour * p.alpha;
                     alpha += p.alpha;
                 }
             }
             alpha /= float(kSubsamples * kSubsamples);
-            Rgb colour = alpha > 0.0f ? premultiplied * (1.0f / (alpha * kSubsamples * kSubsamples)) : Rgb{};
+            Rgb colour =
+                alpha > 0.0f ? premultiplied * (1.0f / (alpha * kSubsamples * kSubsamples)) : Rgb{};
             uint8_t* out = &bgra[(size_t(y) * size + x) * 4];
             out[0] = uint8_t(Clamp01(colour.b) * 255.0f + 0.5f);
             out[1] = uint8_t(Clamp01(colour.g) * 255.0f + 0.5f);
@@ -94,18 +115,21 @@ std::vector<uint8_t> DrawIcon(int size) {
     return bgra;
 }
 
-void Put16(std::vector<uint8_t>& out, uint32_t v) {
+void Put16(std::vector<uint8_t>& out, uint32_t v)
+{
     out.push_back(uint8_t(v));
     out.push_back(uint8_t(v >> 8));
 }
 
-void Put32(std::vector<uint8_t>& out, uint32_t v) {
+void Put32(std::vector<uint8_t>& out, uint32_t v)
+{
     Put16(out, v & 0xFFFF);
     Put16(out, v >> 16);
 }
 
 // BITMAPINFOHEADER (double height: colour rows, then mask rows), bottom-up colours, AND mask.
-std::vector<uint8_t> IconImage(int size) {
+std::vector<uint8_t> IconImage(int size)
+{
     std::vector<uint8_t> bgra = DrawIcon(size);
     size_t maskStride = ((size_t(size) + 31) / 32) * 4;
     std::vector<uint8_t> out;
@@ -118,11 +142,13 @@ std::vector<uint8_t> IconImage(int size) {
     Put32(out, uint32_t(bgra.size() + maskStride * size));
     for (int i = 0; i < 4; ++i) Put32(out, 0);
     for (int y = size - 1; y >= 0; --y)
-        out.insert(out.end(), bgra.begin() + long(size_t(y) * size * 4), bgra.begin() + long(size_t(y + 1) * size * 4));
+        out.insert(out.end(), bgra.begin() + long(size_t(y) * size * 4),
+                   bgra.begin() + long(size_t(y + 1) * size * 4));
     for (int y = size - 1; y >= 0; --y) {
         std::vector<uint8_t> row(maskStride, 0);
         for (int x = 0; x < size; ++x)
-            if (bgra[(size_t(y) * size + x) * 4 + 3] < 128) row[size_t(x) / 8] |= uint8_t(0x80 >> (x % 8));
+            if (bgra[(size_t(y) * size + x) * 4 + 3] < 128)
+                row[size_t(x) / 8] |= uint8_t(0x80 >> (x % 8));
         out.insert(out.end(), row.begin(), row.end());
     }
     return out;
@@ -130,7 +156,8 @@ std::vector<uint8_t> IconImage(int size) {
 
 }  // namespace
 
-std::vector<uint8_t> BuildIcon() {
+std::vector<uint8_t> BuildIcon()
+{
     const uint32_t count = sizeof kSizes / sizeof kSizes[0];
     std::vector<std::vector<uint8_t>> images;
     for (int size : kSizes) images.push_back(IconImage(size));
@@ -151,6 +178,7 @@ std::vector<uint8_t> BuildIcon() {
         Put32(out, offset);
         offset += uint32_t(images[i].size());
     }
-    for (const std::vector<uint8_t>& image : images) out.insert(out.end(), image.begin(), image.end());
+    for (const std::vector<uint8_t>& image : images)
+        out.insert(out.end(), image.begin(), image.end());
     return out;
 }

@@ -13,12 +13,14 @@
 
 namespace {
 
-int Usage() {
+int Usage()
+{
     std::cerr << "usage: artgen icon OUT.ico | artgen pictures OUTDIR | artgen check DIR\n";
     return 2;
 }
 
-int WriteIcon(const std::string& path) {
+int WriteIcon(const std::string& path)
+{
     std::vector<uint8_t> bytes = BuildIcon();
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
@@ -31,7 +33,8 @@ int WriteIcon(const std::string& path) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
     if (argc != 3) return Usage();
     std::string command = argv[1], target = argv[2];
     if (command == "icon") return WriteIcon(target);

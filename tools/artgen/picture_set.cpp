@@ -26,28 +26,35 @@ struct PictureFile {
     BmpCompression compression;
 };
 
-std::string FileName(int style, int number) {
+std::string FileName(int style, int number)
+{
     char name[32];
     std::snprintf(name, sizeof name, "STYLE%02d_PIC%02d.bmp", style, number);
     return name;
 }
 
 // Odd-numbered pictures are stored plain, even-numbered ones run-length encoded.
-BmpCompression CompressionFor(int number) { return number % 2 == 0 ? BmpCompression::Rle8 : BmpCompression::None; }
+BmpCompression CompressionFor(int number)
+{
+    return number % 2 == 0 ? BmpCompression::Rle8 : BmpCompression::None;
+}
 
 // One subject in both styles; each job writes only its own two slots.
-void RenderSubject(size_t index, std::vector<PictureFile>& files) {
+void RenderSubject(size_t index, std::vector<PictureFile>& files)
+{
     const Subject& subject = Subjects()[index];
     Image image(subject.width, subject.height);
     subject.paint(image);
     int number = int(index) + 1;
     files[index] = {FileName(0, number), QuantizeToColours(image), CompressionFor(number)};
-    files[Subjects().size() + index] = {FileName(1, number), QuantizeToGreys(image), CompressionFor(number)};
+    files[Subjects().size() + index] = {FileName(1, number), QuantizeToGreys(image),
+                                        CompressionFor(number)};
 }
 
 // Subjects are independent, so they are shared out over the processors; the result does not
 // depend on which thread drew what. Without threads everything is drawn on this one.
-std::vector<PictureFile> RenderAll() {
+std::vector<PictureFile> RenderAll()
+{
     const size_t count = Subjects().size();
     std::vector<PictureFile> files(size_t(kStyleCount) * count);
     std::atomic<size_t> next{0};
@@ -66,21 +73,25 @@ std::vector<PictureFile> RenderAll() {
     return files;
 }
 
-bool ReadWholeFile(const std::filesystem::path& path, std::vector<uint8_t>& bytes) {
+bool ReadWholeFile(const std::filesystem::path& path, std::vector<uint8_t>& bytes)
+{
     std::ifstream in(path, std::ios::binary);
     if (!in) return false;
     bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     return true;
 }
 
-bool WriteWholeFile(const std::filesystem::path& path, const std::vector<uint8_t>& bytes) {
+bool WriteWholeFile(const std::filesystem::path& path, const std::vector<uint8_t>& bytes)
+{
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
     return bool(out);
 }
 
 // The file must parse, carry the intended compression and decode to exactly the picture.
-bool MatchesPicture(const std::vector<uint8_t>& bytes, const PictureFile& expected, std::string& error) {
+bool MatchesPicture(const std::vector<uint8_t>& bytes, const PictureFile& expected,
+                    std::string& error)
+{
     IndexedPicture decoded;
     BmpCompression compression;
     if (!ReadBmp(bytes, decoded, compression, error)) return false;
@@ -93,28 +104,33 @@ bool MatchesPicture(const std::vector<uint8_t>& bytes, const PictureFile& expect
     return false;
 }
 
-bool SizeIsAllowed(const IndexedPicture& p) {
-    return p.width >= kMinWidth && p.width <= kMaxWidth && p.height >= kMinHeight && p.height <= kMaxHeight;
+bool SizeIsAllowed(const IndexedPicture& p)
+{
+    return p.width >= kMinWidth && p.width <= kMaxWidth && p.height >= kMinHeight &&
+           p.height <= kMaxHeight;
 }
 
-bool IsGrey(const IndexedPicture& p) {
+bool IsGrey(const IndexedPicture& p)
+{
     for (const PaletteColour& c : p.palette)
         if (c.red != c.green || c.green != c.blue) return false;
     return true;
 }
 
 // Sizes in range, pairs (1,2), (3,4) ... alike in both styles, grey style really grey.
-bool SetIsConsistent(const std::vector<PictureFile>& files, std::ostream& log) {
+bool SetIsConsistent(const std::vector<PictureFile>& files, std::ostream& log)
+{
     size_t count = Subjects().size();
     for (size_t i = 0; i < files.size(); ++i) {
         const IndexedPicture& p = files[i].picture;
         const IndexedPicture& partner = files[i ^ 1].picture;
         const IndexedPicture& twin = files[i < count ? i + count : i - count].picture;
-        const char* fault = !SizeIsAllowed(p)                                        ? "size out of range"
-                            : p.width != partner.width || p.height != partner.height ? "pair sizes differ"
-                            : p.width != twin.width || p.height != twin.height       ? "styles differ in size"
-                            : (i >= count) != IsGrey(p)                              ? "wrong palette kind"
-                                                                                     : nullptr;
+        const char* fault =
+            !SizeIsAllowed(p)                                        ? "size out of range"
+            : p.width != partner.width || p.height != partner.height ? "pair sizes differ"
+            : p.width != twin.width || p.height != twin.height       ? "styles differ in size"
+            : (i >= count) != IsGrey(p)                              ? "wrong palette kind"
+                                                                     : nullptr;
         if (fault) {
             log << files[i].name << ": " << fault << "\n";
             return false;
@@ -125,7 +141,8 @@ bool SetIsConsistent(const std::vector<PictureFile>& files, std::ostream& log) {
 
 }  // namespace
 
-bool WritePictures(const std::string& directory, std::ostream& log) {
+bool WritePictures(const std::string& directory, std::ostream& log)
+{
     std::vector<PictureFile> files = RenderAll();
     if (!SetIsConsistent(files, log)) return false;
     std::error_code ignored;
@@ -148,7 +165,8 @@ bool WritePictures(const std::string& directory, std::ostream& log) {
     return true;
 }
 
-bool CheckPictures(const std::string& directory, std::ostream& log) {
+bool CheckPictures(const std::string& directory, std::ostream& log)
+{
     std::vector<PictureFile> files = RenderAll();
     if (!SetIsConsistent(files, log)) return false;
     bool allGood = true;

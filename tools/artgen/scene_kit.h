@@ -11,19 +11,24 @@
 // Averages shade(x, y) over an n x n grid inside every pixel (x right, y down, in pixels).
 // The grid is regular, so a sample's sub-column is int(x * n): scenes cache per-column profiles.
 template <class Shade>
-void FillPixels(Image& image, int samples, Shade shade) {
+void FillPixels(Image& image, int samples, Shade shade)
+{
     const float weight = 1.0f / float(samples * samples);
     for (int y = 0; y < image.Height(); ++y) {
         for (int x = 0; x < image.Width(); ++x) {
             Rgb sum;
             for (int sy = 0; sy < samples; ++sy)
-                for (int sx = 0; sx < samples; ++sx) sum += shade(x + (sx + 0.5f) / samples, y + (sy + 0.5f) / samples);
+                for (int sx = 0; sx < samples; ++sx)
+                    sum += shade(x + (sx + 0.5f) / samples, y + (sy + 0.5f) / samples);
             image.At(x, y) = sum * weight;
         }
     }
 }
 
-inline int SubColumn(float x, int samples) { return int(x * float(samples)); }
+inline int SubColumn(float x, int samples)
+{
+    return int(x * float(samples));
+}
 
 // A colour with how much of the pixel it covers.
 struct Layer {
@@ -33,7 +38,8 @@ struct Layer {
 
 // Like FillPixels, but lays the shaded layer over what the image already holds.
 template <class Shade>
-void BlendPixels(Image& image, int samples, Shade shade) {
+void BlendPixels(Image& image, int samples, Shade shade)
+{
     const float weight = 1.0f / float(samples * samples);
     for (int y = 0; y < image.Height(); ++y) {
         for (int x = 0; x < image.Width(); ++x) {
@@ -53,10 +59,14 @@ void BlendPixels(Image& image, int samples, Shade shade) {
 }
 
 // Share of a pixel inside an edge, from the signed distance to it (positive inside).
-inline float Coverage(float insideDistance, float pixel) { return Clamp01(insideDistance / pixel + 0.5f); }
+inline float Coverage(float insideDistance, float pixel)
+{
+    return Clamp01(insideDistance / pixel + 0.5f);
+}
 
 // Adds a small Gaussian spot of light, e.g. a star; sigma in pixels.
-inline void AddGlow(Image& image, float cx, float cy, float sigma, Rgb colour) {
+inline void AddGlow(Image& image, float cx, float cy, float sigma, Rgb colour)
+{
     int reach = int(std::ceil(sigma * 3.0f));
     int x0 = int(std::floor(cx)) - reach, y0 = int(std::floor(cy)) - reach;
     for (int y = y0; y <= y0 + 2 * reach + 1; ++y) {
@@ -73,12 +83,15 @@ inline void AddGlow(Image& image, float cx, float cy, float sigma, Rgb colour) {
 class Profile {
 public:
     template <class Function>
-    Profile(float from, float to, int count, Function function) : from_(from), step_((to - from) / float(count - 1)) {
+    Profile(float from, float to, int count, Function function)
+        : from_(from), step_((to - from) / float(count - 1))
+    {
         values_.reserve(size_t(count));
         for (int i = 0; i < count; ++i) values_.push_back(function(from + step_ * float(i)));
     }
 
-    float operator()(float x) const {
+    float operator()(float x) const
+    {
         float position = (x - from_) / step_;
         int last = int(values_.size()) - 1;
         if (position <= 0.0f) return values_.front();

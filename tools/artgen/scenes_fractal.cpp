@@ -1,4 +1,4 @@
-// Fractals: a Mandelbrot set detail, a spiralling Julia set, a fern grown by an iterated function system.
+// Fractals: a Mandelbrot set detail, a spiralling Julia set, a fern grown by iterated maps.
 #include <algorithm>
 #include <cmath>
 #include <vector>
@@ -13,7 +13,8 @@ constexpr int kSamples = 3;
 constexpr float kEscapeRadiusSquared = 256.0f;
 
 // Escape-time iteration with a continuous count (0 = never escaped), so colours flow without bands.
-double SmoothEscape(double zx, double zy, double cx, double cy, int limit) {
+double SmoothEscape(double zx, double zy, double cx, double cy, int limit)
+{
     for (int i = 0; i < limit; ++i) {
         double x2 = zx * zx, y2 = zy * zy;
         if (x2 + y2 > kEscapeRadiusSquared) return i + 1.0 - std::log2(std::log2(x2 + y2) * 0.5);
@@ -23,20 +24,27 @@ double SmoothEscape(double zx, double zy, double cx, double cy, int limit) {
     return 0.0;
 }
 
-bool InMainCardioidOrBulb(double x, double y) {
+bool InMainCardioidOrBulb(double x, double y)
+{
     double q = (x - 0.25) * (x - 0.25) + y * y;
     return q * (q + (x - 0.25)) <= 0.25 * y * y || (x + 1.0) * (x + 1.0) + y * y <= 0.0625;
 }
 
-Rgb Cyclic(std::initializer_list<ColourStop> stops, float t) { return Ramp(stops, Fract(t)); }
+Rgb Cyclic(std::initializer_list<ColourStop> stops, float t)
+{
+    return Ramp(stops, Fract(t));
+}
 
 }  // namespace
 
-void PaintMandelbrotDetail(Image& image) {
-    const double centreX = -0.74529, centreY = 0.11307, span = 0.0036;  // a double spiral in seahorse valley
+void PaintMandelbrotDetail(Image& image)
+{
+    const double centreX = -0.74529, centreY = 0.11307,
+                 span = 0.0036;  // a double spiral in seahorse valley
     const double scale = span / image.Height();
     FillPixels(image, kSamples, [&](float px, float py) {
-        double cx = centreX + (px - 0.5 * image.Width()) * scale, cy = centreY - (py - 0.5 * image.Height()) * scale;
+        double cx = centreX + (px - 0.5 * image.Width()) * scale,
+               cy = centreY - (py - 0.5 * image.Height()) * scale;
         if (InMainCardioidOrBulb(cx, cy)) return Hex(0x07091a);
         double n = SmoothEscape(0.0, 0.0, cx, cy, 1500);
         if (n <= 0.0) return Hex(0x07091a);
@@ -52,7 +60,8 @@ void PaintMandelbrotDetail(Image& image) {
     });
 }
 
-void PaintJuliaSpirals(Image& image) {
+void PaintJuliaSpirals(Image& image)
+{
     const double cx = -0.8, cy = 0.156;
     const double scale = 1.9 / image.Height();
     FillPixels(image, kSamples, [&](float px, float py) {
@@ -96,8 +105,9 @@ struct FernDensity {
     std::vector<float> reach;
 };
 
-FernDensity GrowFern(int width, int height, float originX, float originY, float size, float angle, int points,
-                     uint64_t seed) {
+FernDensity GrowFern(int width, int height, float originX, float originY, float size, float angle,
+                     int points, uint64_t seed)
+{
     FernDensity fern{width, height, std::vector<float>(size_t(width) * height),
                      std::vector<float>(size_t(width) * height)};
     Rng rng(seed);
@@ -115,7 +125,8 @@ FernDensity GrowFern(int width, int height, float originX, float originY, float 
         x = nx;
         y = ny;
         if (i < 20) continue;  // let the point settle onto the attractor
-        float sx = originX + size * (x * cosine - y * sine), sy = originY - size * (x * sine + y * cosine);
+        float sx = originX + size * (x * cosine - y * sine),
+              sy = originY - size * (x * sine + y * cosine);
         int ix = int(sx), iy = int(sy);
         if (ix < 0 || iy < 0 || ix >= width || iy >= height) continue;
         fern.hits[size_t(iy) * width + ix] += 1.0f;
@@ -124,7 +135,8 @@ FernDensity GrowFern(int width, int height, float originX, float originY, float 
     return fern;
 }
 
-void BoxBlur(std::vector<float>& values, int width, int height, int radius) {
+void BoxBlur(std::vector<float>& values, int width, int height, int radius)
+{
     std::vector<float> copy(values.size());
     for (int pass = 0; pass < 4; ++pass) {  // two rounds of box blur come close to a Gaussian
         bool horizontal = pass % 2 == 0;
@@ -143,7 +155,8 @@ void BoxBlur(std::vector<float>& values, int width, int height, int radius) {
     }
 }
 
-Rgb WoodlandBackdrop(float x, float y) {
+Rgb WoodlandBackdrop(float x, float y)
+{
     Rgb colour = Mix(Hex(0x1b2c1e), Hex(0x07100b), Smoothstep(0.0f, 1.0f, y * 0.8f + 0.2f * x));
     // Soft out-of-focus spots of light between leaves.
     for (int i = 0; i < 14; ++i) {
@@ -157,17 +170,20 @@ Rgb WoodlandBackdrop(float x, float y) {
 
 }  // namespace
 
-void PaintFern(Image& image) {
+void PaintFern(Image& image)
+{
     constexpr int kFrontPoints = 5000000, kBackPoints = 1200000;
     const int fineWidth = image.Width() * 2, fineHeight = image.Height() * 2;
     const float h = float(fineHeight), cells = float(fineWidth) * float(fineHeight);
-    FernDensity front =
-        GrowFern(fineWidth, fineHeight, 0.2f * fineWidth, 1.04f * h, 0.118f * h, -0.55f, kFrontPoints, 171u);
-    FernDensity back = GrowFern(fineWidth, fineHeight, 0.95f * fineWidth, 1.1f * h, 0.13f * h, 0.5f, kBackPoints, 172u);
+    FernDensity front = GrowFern(fineWidth, fineHeight, 0.2f * fineWidth, 1.04f * h, 0.118f * h,
+                                 -0.55f, kFrontPoints, 171u);
+    FernDensity back = GrowFern(fineWidth, fineHeight, 0.95f * fineWidth, 1.1f * h, 0.13f * h, 0.5f,
+                                kBackPoints, 172u);
     BoxBlur(back.hits, fineWidth, fineHeight, 9);  // out of focus
 
     // Hits per cell relative to an even spread of all points: how opaque a frond looks.
-    const float frontExposure = 0.67f * cells / kFrontPoints, backExposure = 0.27f * cells / kBackPoints;
+    const float frontExposure = 0.67f * cells / kFrontPoints,
+                backExposure = 0.27f * cells / kBackPoints;
     for (int y = 0; y < image.Height(); ++y) {
         for (int x = 0; x < image.Width(); ++x) {
             float hits = 0.0f, reach = 0.0f, haze = 0.0f;
@@ -180,10 +196,12 @@ void PaintFern(Image& image) {
                 }
             }
             Rgb colour = WoodlandBackdrop((x + 0.5f) / image.Height(), (y + 0.5f) / image.Height());
-            colour = Mix(colour, Hex(0x2f4a25), Clamp01(1.0f - std::exp(-haze * backExposure)) * 0.7f);
+            colour =
+                Mix(colour, Hex(0x2f4a25), Clamp01(1.0f - std::exp(-haze * backExposure)) * 0.7f);
             float cover = Clamp01(1.0f - std::exp(-hits * frontExposure));
             float along = hits > 0.0f ? reach / hits : 0.0f;  // 0 at the stem's foot, 1 at the tip
-            Rgb frond = Ramp({{0.0f, Hex(0x1f4a1f)}, {0.5f, Hex(0x4f8a2e)}, {1.0f, Hex(0xb4d46a)}}, along);
+            Rgb frond =
+                Ramp({{0.0f, Hex(0x1f4a1f)}, {0.5f, Hex(0x4f8a2e)}, {1.0f, Hex(0xb4d46a)}}, along);
             image.At(x, y) = Mix(colour, frond * (0.75f + 0.35f * cover), cover);
         }
     }

@@ -22,7 +22,8 @@ struct Chemistry {
     size_t At(int x, int y) const { return size_t(y + 1) * size_t(width + 2) + size_t(x + 1); }
 };
 
-Chemistry SeedChemistry(int width, int height) {
+Chemistry SeedChemistry(int width, int height)
+{
     size_t cells = size_t(width + 2) * size_t(height + 2);
     Chemistry c{width, height, std::vector<float>(cells, 1.0f), std::vector<float>(cells, 0.0f)};
     Rng rng(180u);
@@ -37,7 +38,8 @@ Chemistry SeedChemistry(int width, int height) {
     return c;
 }
 
-void WrapBorder(Chemistry& c, std::vector<float>& v) {
+void WrapBorder(Chemistry& c, std::vector<float>& v)
+{
     for (int y = 0; y < c.height; ++y) {
         v[c.At(-1, y)] = v[c.At(c.width - 1, y)];
         v[c.At(c.width, y)] = v[c.At(0, y)];
@@ -49,7 +51,9 @@ void WrapBorder(Chemistry& c, std::vector<float>& v) {
 }
 
 // One explicit step; the kill rate drifts across the grid, so stripes give way to spots in places.
-void React(Chemistry& c, std::vector<float>& nextA, std::vector<float>& nextB, const std::vector<float>& kill) {
+void React(Chemistry& c, std::vector<float>& nextA, std::vector<float>& nextB,
+           const std::vector<float>& kill)
+{
     WrapBorder(c, c.a);
     WrapBorder(c, c.b);
     const size_t stride = size_t(c.width + 2);
@@ -58,7 +62,8 @@ void React(Chemistry& c, std::vector<float>& nextA, std::vector<float>& nextB, c
         for (size_t at = c.At(0, y), end = at + size_t(c.width); at < end; ++at) {
             auto laplace = [&](const std::vector<float>& v) {
                 return 0.2f * (v[at - stride] + v[at + stride] + v[at - 1] + v[at + 1]) +
-                       0.05f * (v[at - stride - 1] + v[at - stride + 1] + v[at + stride - 1] + v[at + stride + 1]) -
+                       0.05f * (v[at - stride - 1] + v[at - stride + 1] + v[at + stride - 1] +
+                                v[at + stride + 1]) -
                        v[at];
             };
             float a = c.a[at], b = c.b[at], reaction = a * b * b;
@@ -70,17 +75,20 @@ void React(Chemistry& c, std::vector<float>& nextA, std::vector<float>& nextB, c
     c.b.swap(nextB);
 }
 
-float Sample(const Chemistry& c, const std::vector<float>& field, float x, float y) {
+float Sample(const Chemistry& c, const std::vector<float>& field, float x, float y)
+{
     x = std::clamp(x, 0.0f, float(c.width - 1) - 1e-3f);
     y = std::clamp(y, 0.0f, float(c.height - 1) - 1e-3f);
     int ix = int(x), iy = int(y);
     float fx = x - ix, fy = y - iy;
     auto at = [&](int px, int py) { return field[c.At(px, py)]; };
-    return Mix(Mix(at(ix, iy), at(ix + 1, iy), fx), Mix(at(ix, iy + 1), at(ix + 1, iy + 1), fx), fy);
+    return Mix(Mix(at(ix, iy), at(ix + 1, iy), fx), Mix(at(ix, iy + 1), at(ix + 1, iy + 1), fx),
+               fy);
 }
 
 // The coral's surface: where the second chemical is, blurred so ridges come out rounded.
-std::vector<float> RoundedRelief(const Chemistry& c) {
+std::vector<float> RoundedRelief(const Chemistry& c)
+{
     std::vector<float> relief(c.b.size()), blurred(c.b.size());
     for (size_t i = 0; i < c.b.size(); ++i) relief[i] = Smoothstep(0.08f, 0.32f, c.b[i]);
     for (int pass = 0; pass < 4; ++pass) {
@@ -101,7 +109,8 @@ std::vector<float> RoundedRelief(const Chemistry& c) {
     return relief;
 }
 
-Chemistry GrowCoral(int width, int height) {
+Chemistry GrowCoral(int width, int height)
+{
     Chemistry c = SeedChemistry(width, height);
     std::vector<float> kill(c.a.size()), nextA(c.a.size()), nextB(c.b.size());
     for (int y = 0; y < height; ++y)
@@ -113,8 +122,10 @@ Chemistry GrowCoral(int width, int height) {
 
 }  // namespace
 
-void PaintCoralGrowth(Image& image) {
-    const Chemistry c = GrowCoral(image.Width() / kCoralScale + 1, image.Height() / kCoralScale + 1);
+void PaintCoralGrowth(Image& image)
+{
+    const Chemistry c =
+        GrowCoral(image.Width() / kCoralScale + 1, image.Height() / kCoralScale + 1);
     const float height = float(image.Height());
     const std::vector<float> rounded = RoundedRelief(c);
     FillPixels(image, 2, [&](float px, float py) {
@@ -123,15 +134,19 @@ void PaintCoralGrowth(Image& image) {
         auto relief = [&](float sx, float sy) { return Sample(c, rounded, sx, sy); };
         float slopeX = relief(gx + 0.5f, gy) - relief(gx - 0.5f, gy);
         float slopeY = relief(gx, gy + 0.5f) - relief(gx, gy - 0.5f);
-        float light = Clamp01(0.6f - 2.2f * (slopeX * 0.6f + slopeY * 0.8f));  // from the upper left
-        float hollow = Clamp01(0.45f + 0.7f * relief(gx, gy));                 // crevices stay dark
+        float light =
+            Clamp01(0.6f - 2.2f * (slopeX * 0.6f + slopeY * 0.8f));  // from the upper left
+        float hollow = Clamp01(0.45f + 0.7f * relief(gx, gy));       // crevices stay dark
 
         float x = px / height, y = py / height;
         float caustic = 0.5f + 0.5f * noise::Fbm(x * 7.0f, y * 7.0f, 3.0f, 182u);
         Rgb water = Mix(Hex(0x08202e), Hex(0x134a5e), caustic * (1.0f - 0.4f * y));
         float hue = 0.5f + 0.5f * noise::Fbm(x * 1.6f, y * 1.6f, 3.0f, 183u);
-        Rgb tint =
-            Ramp({{0.0f, Hex(0x9a5ab0)}, {0.35f, Hex(0xd65f72)}, {0.65f, Hex(0xe37a4a)}, {1.0f, Hex(0xe9b25a)}}, hue);
+        Rgb tint = Ramp({{0.0f, Hex(0x9a5ab0)},
+                         {0.35f, Hex(0xd65f72)},
+                         {0.65f, Hex(0xe37a4a)},
+                         {1.0f, Hex(0xe9b25a)}},
+                        hue);
         Rgb flesh = Mix(tint * 0.3f, Mix(tint, Hex(0xffe4c8), 0.3f), light) * hollow;
         flesh += Hex(0xfff0e0) * (std::pow(light, 6.0f) * 0.3f);
         Rgb colour = Mix(water * (0.75f + 0.4f * caustic), flesh, Smoothstep(0.0f, 0.5f, v));
@@ -139,7 +154,7 @@ void PaintCoralGrowth(Image& image) {
     });
 }
 
-// ---- Autumn leaves ---------------------------------------------------------------------------------
+// ---- Autumn leaves ------------------------------------------------------------------------------
 
 namespace {
 
@@ -156,12 +171,14 @@ constexpr float kShadowX = 0.010f, kShadowY = 0.016f;
 constexpr float kBinSize = 0.1f;
 
 // Signed distance-like measure in leaf units (half length = 1), positive inside the blade or stem.
-float LeafInside(const Leaf& leaf, float u, float v) {
+float LeafInside(const Leaf& leaf, float u, float v)
+{
     float stem = std::min(0.03f - std::fabs(u), std::min(v + 1.35f, -0.9f - v));
     float blade;
     if (leaf.kind == LeafKind::Maple) {
         float dv = v + 0.15f, r = std::hypot(u, dv), angle = std::atan2(u, dv);
-        const float lobes[5][2] = {{0.0f, 1.0f}, {1.15f, 0.85f}, {-1.15f, 0.85f}, {2.2f, 0.5f}, {-2.2f, 0.5f}};
+        const float lobes[5][2] = {
+            {0.0f, 1.0f}, {1.15f, 0.85f}, {-1.15f, 0.85f}, {2.2f, 0.5f}, {-2.2f, 0.5f}};
         float reach = 0.3f;
         for (const auto& lobe : lobes) {
             float d = (angle - lobe[0]) / 0.3f;
@@ -171,7 +188,8 @@ float LeafInside(const Leaf& leaf, float u, float v) {
         blade = reach - r;
     } else {
         float along = std::clamp(v, -1.0f, 1.0f);
-        float width = 0.46f * std::pow(std::max(0.0f, 1.0f - along * along), 0.65f) * (1.0f - 0.2f * along);
+        float width =
+            0.46f * std::pow(std::max(0.0f, 1.0f - along * along), 0.65f) * (1.0f - 0.2f * along);
         if (leaf.kind == LeafKind::Oak)
             width *= 0.72f + 0.28f * std::cos(along * 3.14159f * 3.5f);
         else
@@ -181,21 +199,26 @@ float LeafInside(const Leaf& leaf, float u, float v) {
     return std::max(blade, stem);
 }
 
-Rgb LeafColour(const Leaf& leaf, float u, float v, float inside) {
+Rgb LeafColour(const Leaf& leaf, float u, float v, float inside)
+{
     Rgb colour = Mix(leaf.base, leaf.tip, Smoothstep(-0.8f, 1.0f, v));
     float midrib = Smoothstep(0.035f, 0.0f, std::fabs(u)) * Smoothstep(1.0f, 0.6f, v);
-    float ribs = leaf.kind == LeafKind::Maple
-                     ? 0.0f
-                     : Smoothstep(0.45f, 0.49f, std::fabs(Fract((v - std::fabs(u) * 0.9f) * 4.0f) - 0.5f));
+    float ribs =
+        leaf.kind == LeafKind::Maple
+            ? 0.0f
+            : Smoothstep(0.45f, 0.49f, std::fabs(Fract((v - std::fabs(u) * 0.9f) * 4.0f) - 0.5f));
     colour = Mix(colour, colour * 1.3f + Rgb{0.05f, 0.04f, 0.0f}, std::max(midrib, ribs * 0.5f));
     float spots = Smoothstep(0.35f, 0.55f, noise::Fbm(u * 3.0f, v * 3.0f, 3.0f, leaf.seed));
     colour = Mix(colour, colour * Rgb{0.55f, 0.42f, 0.3f}, spots * 0.6f);
-    colour = Mix(colour * Rgb{0.7f, 0.55f, 0.45f}, colour, Smoothstep(0.0f, 0.12f, inside));  // dry rims
+    colour =
+        Mix(colour * Rgb{0.7f, 0.55f, 0.45f}, colour, Smoothstep(0.0f, 0.12f, inside));  // dry rims
     return colour * (0.85f + 0.18f * u);  // gently curled, lit from one side
 }
 
-std::vector<Leaf> ScatterLeaves(float width) {
-    static const uint32_t palette[] = {0xb5321e, 0xd2542a, 0xe28a2e, 0xe8b742, 0x8c4a22, 0xa99a38, 0xc0402a, 0xdda04a};
+std::vector<Leaf> ScatterLeaves(float width)
+{
+    static const uint32_t palette[] = {0xb5321e, 0xd2542a, 0xe28a2e, 0xe8b742,
+                                       0x8c4a22, 0xa99a38, 0xc0402a, 0xdda04a};
     std::vector<Leaf> leaves;
     Rng rng(190u);
     for (int i = 0; i < 230; ++i) {
@@ -221,18 +244,25 @@ std::vector<Leaf> ScatterLeaves(float width) {
 class LeafGrid {
 public:
     LeafGrid(const std::vector<Leaf>& leaves, float width)
-        : columns_(int(width / kBinSize) + 1), rows_(int(1.0f / kBinSize) + 1), bins_(size_t(columns_ * rows_)) {
+        : columns_(int(width / kBinSize) + 1),
+          rows_(int(1.0f / kBinSize) + 1),
+          bins_(size_t(columns_ * rows_))
+    {
         for (size_t i = 0; i < leaves.size(); ++i) {
             const Leaf& leaf = leaves[i];
             float reach = leaf.size * 1.4f + 0.03f;
             for (int row = Row(leaf.y - reach); row <= Row(leaf.y + reach + kShadowY); ++row)
-                for (int column = Column(leaf.x - reach); column <= Column(leaf.x + reach + kShadowX); ++column)
+                for (int column = Column(leaf.x - reach);
+                     column <= Column(leaf.x + reach + kShadowX); ++column)
                     bins_[size_t(row * columns_ + column)].push_back(int(i));
         }
     }
 
     // Indices of the leaves near the point, bottom-most first.
-    const std::vector<int>& Near(float x, float y) const { return bins_[size_t(Row(y) * columns_ + Column(x))]; }
+    const std::vector<int>& Near(float x, float y) const
+    {
+        return bins_[size_t(Row(y) * columns_ + Column(x))];
+    }
 
 private:
     int Column(float x) const { return std::clamp(int(std::floor(x / kBinSize)), 0, columns_ - 1); }
@@ -247,17 +277,21 @@ struct LeafPoint {
     float u, v;
 };
 
-LeafPoint ToLeaf(const Leaf& leaf, float x, float y) {
+LeafPoint ToLeaf(const Leaf& leaf, float x, float y)
+{
     float dx = (x - leaf.x) / leaf.size, dy = (y - leaf.y) / leaf.size;
     return {dx * leaf.cosine + dy * leaf.sine, -dx * leaf.sine + dy * leaf.cosine};
 }
 
-Rgb Soil(float x, float y) {
-    return Mix(Hex(0x1e1812), Hex(0x3d3222), 0.5f + 0.5f * noise::Fbm(x * 8.0f, y * 8.0f, 5.0f, 192u));
+Rgb Soil(float x, float y)
+{
+    return Mix(Hex(0x1e1812), Hex(0x3d3222),
+               0.5f + 0.5f * noise::Fbm(x * 8.0f, y * 8.0f, 5.0f, 192u));
 }
 
 // Front to back: each leaf hides, and shades, whatever lies beneath it.
-Rgb LeafLitter(const std::vector<Leaf>& leaves, const LeafGrid& grid, float x, float y, float pixel) {
+Rgb LeafLitter(const std::vector<Leaf>& leaves, const LeafGrid& grid, float x, float y, float pixel)
+{
     const std::vector<int>& nearby = grid.Near(x, y);
     Rgb gathered;
     float through = 1.0f;
@@ -280,9 +314,13 @@ Rgb LeafLitter(const std::vector<Leaf>& leaves, const LeafGrid& grid, float x, f
 
 }  // namespace
 
-void PaintAutumnLeaves(Image& image) {
-    const float height = float(image.Height()), pixel = 1.0f / height, width = image.Width() / height;
+void PaintAutumnLeaves(Image& image)
+{
+    const float height = float(image.Height()), pixel = 1.0f / height,
+                width = image.Width() / height;
     const std::vector<Leaf> leaves = ScatterLeaves(width);
     const LeafGrid grid(leaves, width);
-    FillPixels(image, 2, [&](float px, float py) { return LeafLitter(leaves, grid, px / height, py / height, pixel); });
+    FillPixels(image, 2, [&](float px, float py) {
+        return LeafLitter(leaves, grid, px / height, py / height, pixel);
+    });
 }

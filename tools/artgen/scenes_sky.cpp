@@ -22,7 +22,8 @@ struct Curtain {
     uint32_t seed;
 };
 
-Rgb AuroraLight(float x, float y) {
+Rgb AuroraLight(float x, float y)
+{
     static const Curtain curtains[] = {
         {0.60f, 0.20f, 0.6f, 0.24f, 1.15f, 120u},
         {0.36f, 0.10f, 1.1f, 0.10f, 0.35f, 121u},
@@ -38,21 +39,31 @@ Rgb AuroraLight(float x, float y) {
         float lower = Smoothstep(-0.03f, 0.004f, above);
         float upper = std::exp(-std::max(above, 0.0f) / c.height);
         float hem = std::exp(-std::max(above, 0.0f) / 0.015f);  // the lower edge glows brightest
-        float intensity = c.strength * lower * (upper + 0.8f * hem) * (0.25f + 0.75f * rays * rays) * along;
+        float intensity =
+            c.strength * lower * (upper + 0.8f * hem) * (0.25f + 0.75f * rays * rays) * along;
         Rgb colour = Mix(Hex(0x46d99a), Hex(0x7a5ad0), Smoothstep(0.03f, 0.26f, above));
-        colour = Mix(colour, Hex(0xd06a9a), Smoothstep(0.004f, -0.02f, above) * 0.6f);  // rosy fringe below
+        colour = Mix(colour, Hex(0xd06a9a),
+                     Smoothstep(0.004f, -0.02f, above) * 0.6f);  // rosy fringe below
         light += colour * intensity;
     }
     return light;
 }
 
-float SnowLine(float x) { return 0.81f - 0.07f * (0.5f + 0.5f * noise::Curve(x * 1.1f, 4.0f, 123u)); }
-float RidgeLine(float x) { return 0.74f - 0.08f * noise::Ridged(x * 1.2f, 0.3f, 4.0f, 124u); }
+float SnowLine(float x)
+{
+    return 0.81f - 0.07f * (0.5f + 0.5f * noise::Curve(x * 1.1f, 4.0f, 123u));
+}
+float RidgeLine(float x)
+{
+    return 0.74f - 0.08f * noise::Ridged(x * 1.2f, 0.3f, 4.0f, 124u);
+}
 
 }  // namespace
 
-void PaintAuroraNight(Image& image) {
-    const float height = float(image.Height()), pixel = 1.0f / height, width = image.Width() / height;
+void PaintAuroraNight(Image& image)
+{
+    const float height = float(image.Height()), pixel = 1.0f / height,
+                width = image.Width() / height;
     FillPixels(image, kSamples, [&](float px, float py) {
         float x = px / height, y = py / height;
         Rgb sky = Ramp({{0.0f, Hex(0x02050d)}, {0.5f, Hex(0x071226)}, {0.8f, Hex(0x0e2335)}}, y);
@@ -62,7 +73,8 @@ void PaintAuroraNight(Image& image) {
 
     const Profile snow(-0.1f, width + 0.1f, image.Width() * 4, SnowLine);
     const Profile ridge(-0.1f, width + 0.1f, image.Width() * 4, RidgeLine);
-    const SpruceRow spruces({0.02f, 0.04f, 0.16f, 0.24f, 126u, 0.7f}, -0.1f, width + 0.1f, snow, 1.0f);
+    const SpruceRow spruces({0.02f, 0.04f, 0.16f, 0.24f, 126u, 0.7f}, -0.1f, width + 0.1f, snow,
+                            1.0f);
     BlendPixels(image, kSamples, [&](float px, float py) {
         float x = px / height, y = py / height;
         float ridgeCover = Coverage(y - ridge(x), pixel);
@@ -90,12 +102,14 @@ struct Sunset {
     Profile hills;
 };
 
-float CloudDensity(float u, float w) {
+float CloudDensity(float u, float w)
+{
     float warp = 0.4f * noise::Fbm(u * 0.6f, w * 0.6f, 3.0f, 130u);
     return noise::Fbm(u + warp, w * 1.8f + warp, 6.0f, 131u);
 }
 
-Rgb SunsetSky(const Sunset& s, float x, float y) {
+Rgb SunsetSky(const Sunset& s, float x, float y)
+{
     Rgb sky = Ramp({{0.0f, Hex(0x2b3968)},
                     {0.30f, Hex(0x6c5f94)},
                     {0.55f, Hex(0xc77c86)},
@@ -104,12 +118,14 @@ Rgb SunsetSky(const Sunset& s, float x, float y) {
                    y);
     float d = std::hypot(x - s.sunX, (y - kSunsetHorizon + 0.035f) * 1.6f);
     sky += Hex(0xffd08a) * (0.5f * std::exp(-d * 6.0f) + 0.4f * std::exp(-d * 30.0f));
-    sky = Mix(sky, Hex(0xfff1cf), Smoothstep(0.032f, 0.027f, std::hypot(x - s.sunX, y - kSunsetHorizon + 0.035f)));
+    sky = Mix(sky, Hex(0xfff1cf),
+              Smoothstep(0.032f, 0.027f, std::hypot(x - s.sunX, y - kSunsetHorizon + 0.035f)));
     return sky;
 }
 
 // A cloud deck seen in perspective, lit from below by the sun that has just set.
-Layer Clouds(const Sunset& s, float x, float y) {
+Layer Clouds(const Sunset& s, float x, float y)
+{
     float elevation = kSunsetHorizon - y;
     if (elevation <= 0.0f) return {};
     float depth = 0.3f / (elevation + 0.03f);
@@ -118,7 +134,8 @@ Layer Clouds(const Sunset& s, float x, float y) {
     float cover = Smoothstep(0.0f, 0.3f, density) * Smoothstep(0.0f, 0.04f, elevation);
     if (cover <= 0.0f) return {};
     float towardsSun = CloudDensity(u - (x - s.sunX) * 0.08f, w + 0.15f);
-    float lit = Clamp01(0.45f + 2.5f * (density - towardsSun) - 0.5f * Smoothstep(0.15f, 0.7f, elevation));
+    float lit =
+        Clamp01(0.45f + 2.5f * (density - towardsSun) - 0.5f * Smoothstep(0.15f, 0.7f, elevation));
     float nearSun = std::exp(-std::hypot(x - s.sunX, elevation) * 2.5f);
     Rgb shadow = Mix(Hex(0x4a3a62), Hex(0x7a4e6e), nearSun);
     Rgb bright = Mix(Hex(0xf08a6a), Hex(0xffd596), nearSun);
@@ -129,12 +146,14 @@ Layer Clouds(const Sunset& s, float x, float y) {
     return {colour, cover};
 }
 
-float SunsetHillLine(float x) {
+float SunsetHillLine(float x)
+{
     return kSunsetHorizon + 0.04f - 0.07f * (0.5f + 0.5f * noise::Curve(x * 1.5f, 4.0f, 132u));
 }
 
 // Round-crowned trees standing on the hills, as a coverage.
-float TreeCrowns(const Sunset& s, float x, float y, float pixel) {
+float TreeCrowns(const Sunset& s, float x, float y, float pixel)
+{
     float best = 0.0f;
     int first = int(std::floor(x / 0.09f)) - 2;
     for (int k = first; k <= first + 4; ++k) {
@@ -157,15 +176,19 @@ float TreeCrowns(const Sunset& s, float x, float y, float pixel) {
 
 }  // namespace
 
-void PaintSunsetClouds(Image& image) {
-    const float height = float(image.Height()), pixel = 1.0f / height, width = image.Width() / height;
-    const Sunset sunset{0.62f * width, Profile(-0.1f, width + 0.1f, image.Width() * 4, SunsetHillLine)};
+void PaintSunsetClouds(Image& image)
+{
+    const float height = float(image.Height()), pixel = 1.0f / height,
+                width = image.Width() / height;
+    const Sunset sunset{0.62f * width,
+                        Profile(-0.1f, width + 0.1f, image.Width() * 4, SunsetHillLine)};
     FillPixels(image, kSamples, [&](float px, float py) {
         float x = px / height, y = py / height;
         Rgb colour = SunsetSky(sunset, x, y);
         Layer clouds = Clouds(sunset, x, y);
         colour = Mix(colour, clouds.colour, clouds.alpha);
-        float land = std::max(Coverage(y - sunset.hills(x), pixel), TreeCrowns(sunset, x, y, pixel));
+        float land =
+            std::max(Coverage(y - sunset.hills(x), pixel), TreeCrowns(sunset, x, y, pixel));
         Rgb hill = Mix(Hex(0x2a1c2c), Hex(0x140e1a), Smoothstep(sunset.hills(x), 1.0f, y));
         return Mix(colour, hill, land);
     });
@@ -176,7 +199,8 @@ void PaintSunsetClouds(Image& image) {
 namespace {
 
 // Light of a two-armed spiral seen at an angle; x, y centred on the core in picture heights.
-Rgb GalaxyLight(float x, float y) {
+Rgb GalaxyLight(float x, float y)
+{
     const float tilt = 0.42f, turn = -0.35f;
     float rx = x * std::cos(turn) - y * std::sin(turn);
     float ry = (x * std::sin(turn) + y * std::cos(turn)) / tilt;
@@ -199,18 +223,22 @@ Rgb GalaxyLight(float x, float y) {
     return light * (1.0f - 0.75f * dust * Smoothstep(0.02f, 0.08f, r));
 }
 
-Rgb DeepSpace(float x, float y) {
+Rgb DeepSpace(float x, float y)
+{
     float haze = 0.5f + 0.5f * noise::Fbm(x * 1.5f, y * 1.5f, 4.0f, 142u);
-    return Mix(Hex(0x04050b), Hex(0x0d0b1e), haze) + Hex(0x1b1030) * Smoothstep(0.6f, 0.9f, haze) * 0.5f;
+    return Mix(Hex(0x04050b), Hex(0x0d0b1e), haze) +
+           Hex(0x1b1030) * Smoothstep(0.6f, 0.9f, haze) * 0.5f;
 }
 
 }  // namespace
 
-void PaintSpiralGalaxy(Image& image) {
+void PaintSpiralGalaxy(Image& image)
+{
     const float height = float(image.Height()), centreX = 0.5f * image.Width() / height;
     FillPixels(image, kSamples, [&](float px, float py) {
         float x = px / height, y = py / height;
-        return DeepSpace(x, y) + ToneMap(GalaxyLight((x - centreX) * 0.5f, (y - 0.5f) * 0.5f), 1.2f);
+        return DeepSpace(x, y) +
+               ToneMap(GalaxyLight((x - centreX) * 0.5f, (y - 0.5f) * 0.5f), 1.2f);
     });
     ScatterStars(image, 700, 0.8f, 143u);
 }
