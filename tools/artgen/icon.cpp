@@ -3,6 +3,7 @@
 
 #include <cmath>
 
+#include "dib_bytes.h"
 #include "image.h"
 
 namespace {
@@ -115,32 +116,13 @@ std::vector<uint8_t> DrawIcon(int size)
     return bgra;
 }
 
-void Put16(std::vector<uint8_t>& out, uint32_t v)
-{
-    out.push_back(uint8_t(v));
-    out.push_back(uint8_t(v >> 8));
-}
-
-void Put32(std::vector<uint8_t>& out, uint32_t v)
-{
-    Put16(out, v & 0xFFFF);
-    Put16(out, v >> 16);
-}
-
 // BITMAPINFOHEADER (double height: colour rows, then mask rows), bottom-up colours, AND mask.
 std::vector<uint8_t> IconImage(int size)
 {
     std::vector<uint8_t> bgra = DrawIcon(size);
-    size_t maskStride = ((size_t(size) + 31) / 32) * 4;
+    size_t maskStride = RowBytes(size, 1);
     std::vector<uint8_t> out;
-    Put32(out, 40);
-    Put32(out, uint32_t(size));
-    Put32(out, uint32_t(size * 2));
-    Put16(out, 1);
-    Put16(out, 32);
-    Put32(out, 0);
-    Put32(out, uint32_t(bgra.size() + maskStride * size));
-    for (int i = 0; i < 4; ++i) Put32(out, 0);
+    PutInfoHeader(out, {size, size * 2, 32, 0, uint32_t(bgra.size() + maskStride * size), 0, 0});
     for (int y = size - 1; y >= 0; --y)
         out.insert(out.end(), bgra.begin() + long(size_t(y) * size * 4),
                    bgra.begin() + long(size_t(y + 1) * size * 4));
