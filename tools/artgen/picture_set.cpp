@@ -5,13 +5,12 @@
 #include <atomic>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <system_error>
 #include <thread>
 #include <vector>
 
 #include "bmp_writer.h"
+#include "file_bytes.h"
 #include "quantize.h"
 #include "scenes.h"
 
@@ -71,21 +70,6 @@ std::vector<PictureFile> RenderAll()
     work();
     for (std::thread& helper : helpers) helper.join();
     return files;
-}
-
-bool ReadWholeFile(const std::filesystem::path& path, std::vector<uint8_t>& bytes)
-{
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    return true;
-}
-
-bool WriteWholeFile(const std::filesystem::path& path, const std::vector<uint8_t>& bytes)
-{
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-    return bool(out);
 }
 
 // The file must parse, carry the intended compression and decode to exactly the picture.
