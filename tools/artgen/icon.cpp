@@ -5,16 +5,12 @@
 
 #include "dib_bytes.h"
 #include "image.h"
+#include "supersample.h"
 
 namespace {
 
 constexpr int kSizes[] = {48, 32, 16};
 constexpr int kSubsamples = 8;
-
-struct Paint {
-    Rgb colour;
-    float alpha;
-};
 
 // Signed distance to a rounded square filling the unit square (negative inside).
 float RoundedSquareDistance(float u, float v, float inset, float radius)
@@ -73,7 +69,7 @@ Rgb Landscape(float u, float v, int size)
     return Sky(v, horizon);
 }
 
-Paint IconPaint(float u, float v, int size)
+Layer IconPaint(float u, float v, int size)
 {
     const float pixel = 1.0f / float(size);
     const float radius = 0.2f;
@@ -92,25 +88,17 @@ std::vector<uint8_t> DrawIcon(int size)
     std::vector<uint8_t> bgra(size_t(size) * size * 4);
     for (int y = 0; y < size; ++y) {
         for (int x = 0; x < size; ++x) {
-            Rgb premultiplied;
-            float alpha = 0.0f;
-            for (int sy = 0; sy < kSubsamples; ++sy) {
-                for (int sx = 0; sx < kSubsamples; ++sx) {
-                    float u = (x + (sx + 0.5f) / kSubsamples) / size,
-                          v = (y + (sy + 0.5f) / kSubsamples) / size;
-                    Paint p = IconPaint(u, v, size);
-                    premultiplied += p.colour * p.alpha;
-                    alpha += p.alpha;
-                }
-            }
-            alpha /= float(kSubsamples * kSubsamples);
+            Layer sum = SumLayers(x, y, kSubsamples, [size](float px, float py) {
+                return IconPaint(px / size, py / size, size);
+            });
+            float alpha = sum.alpha / float(kSubsamples * kSubsamples);
             Rgb colour =
-                alpha > 0.0f ? premultiplied * (1.0f / (alpha * kSubsamples * kSubsamples)) : Rgb{};
+                alpha > 0.0f ? sum.colour * (1.0f / (alpha * kSubsamples * kSubsamples)) : Rgb{};
             uint8_t* out = &bgra[(size_t(y) * size + x) * 4];
-            out[0] = uint8_t(Clamp01(colour.b) * 255.0f + 0.5f);
-            out[1] = uint8_t(Clamp01(colour.g) * 255.0f + 0.5f);
-            out[2] = uint8_t(Clamp01(colour.r) * 255.0f + 0.5f);
-            out[3] = uint8_t(alpha * 255.0f + 0.5f);
+            out[0] = ToByte(colour.b);
+            out[1] = ToByte(colour.g);
+            out[2] = ToByte(colour.r);
+            out[3] = ToByte(alpha);
         }
     }
     return bgra;

@@ -68,6 +68,12 @@ inline float Smoothstep(float edge0, float edge1, float x)
     return t * t * (3.0f - 2.0f * t);
 }
 
+// A display channel as a byte, rounded to the nearest of 0..255.
+inline uint8_t ToByte(float display)
+{
+    return uint8_t(Clamp01(display) * 255.0f + 0.5f);
+}
+
 inline Rgb Clamp01(Rgb c)
 {
     return {Clamp01(c.r), Clamp01(c.g), Clamp01(c.b)};

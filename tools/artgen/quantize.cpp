@@ -221,11 +221,6 @@ void RefineByKMeans(std::vector<Lab>& centres, const std::vector<Bin>& bins)
     }
 }
 
-uint8_t ToByte(float display)
-{
-    return uint8_t(Clamp01(display) * 255.0f + 0.5f);
-}
-
 PaletteColour ToPaletteColour(const Lab& c)
 {
     Rgb display = FromLab(c);

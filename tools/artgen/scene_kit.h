@@ -1,4 +1,4 @@
-// Drawing helpers the scenes share: supersampled fills, soft edges, profiles, stars, spruce rows.
+// Drawing helpers the scenes share: soft edges, profiles, stars, spruce rows (and supersampling).
 #pragma once
 
 #include <cmath>
@@ -7,56 +7,7 @@
 
 #include "image.h"
 #include "noise.h"
-
-// Averages shade(x, y) over an n x n grid inside every pixel (x right, y down, in pixels).
-// The grid is regular, so a sample's sub-column is int(x * n): scenes cache per-column profiles.
-template <class Shade>
-void FillPixels(Image& image, int samples, Shade shade)
-{
-    const float weight = 1.0f / float(samples * samples);
-    for (int y = 0; y < image.Height(); ++y) {
-        for (int x = 0; x < image.Width(); ++x) {
-            Rgb sum;
-            for (int sy = 0; sy < samples; ++sy)
-                for (int sx = 0; sx < samples; ++sx)
-                    sum += shade(x + (sx + 0.5f) / samples, y + (sy + 0.5f) / samples);
-            image.At(x, y) = sum * weight;
-        }
-    }
-}
-
-inline int SubColumn(float x, int samples)
-{
-    return int(x * float(samples));
-}
-
-// A colour with how much of the pixel it covers.
-struct Layer {
-    Rgb colour;
-    float alpha = 0.0f;
-};
-
-// Like FillPixels, but lays the shaded layer over what the image already holds.
-template <class Shade>
-void BlendPixels(Image& image, int samples, Shade shade)
-{
-    const float weight = 1.0f / float(samples * samples);
-    for (int y = 0; y < image.Height(); ++y) {
-        for (int x = 0; x < image.Width(); ++x) {
-            Rgb premultiplied;
-            float alpha = 0.0f;
-            for (int sy = 0; sy < samples; ++sy) {
-                for (int sx = 0; sx < samples; ++sx) {
-                    Layer layer = shade(x + (sx + 0.5f) / samples, y + (sy + 0.5f) / samples);
-                    premultiplied += layer.colour * layer.alpha;
-                    alpha += layer.alpha;
-                }
-            }
-            Rgb& pixel = image.At(x, y);
-            pixel = pixel * (1.0f - alpha * weight) + premultiplied * weight;
-        }
-    }
-}
+#include "supersample.h"
 
 // Share of a pixel inside an edge, from the signed distance to it (positive inside).
 inline float Coverage(float insideDistance, float pixel)

@@ -5,6 +5,8 @@
 #include <cmath>
 #include <vector>
 
+#include "supersample.h"
+
 namespace {
 
 // One screen column of the fine image, filled from the bottom row upwards.
@@ -102,15 +104,8 @@ void RenderTerrain(Image& image, const TerrainScene& scene, int supersample)
     for (int column = 0; column < width; ++column)
         MarchColumn(scene, pixels, column, width, height);
 
-    const float weight = 1.0f / float(supersample * supersample);
-    for (int y = 0; y < image.Height(); ++y) {
-        for (int x = 0; x < image.Width(); ++x) {
-            Rgb sum;
-            for (int sy = 0; sy < supersample; ++sy)
-                for (int sx = 0; sx < supersample; ++sx)
-                    sum +=
-                        pixels[size_t(y * supersample + sy) * width + size_t(x * supersample + sx)];
-            image.At(x, y) = sum * weight;
-        }
-    }
+    // Each sample of the grid lies in its own fine pixel, so the average is a box filter.
+    FillPixels(image, supersample, [&](float px, float py) {
+        return pixels[size_t(py * supersample) * width + size_t(px * supersample)];
+    });
 }
