@@ -1,6 +1,7 @@
 // Drawing helpers the scenes share: soft edges, profiles, stars, spruce rows (and supersampling).
 #pragma once
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <vector>
@@ -13,6 +14,29 @@
 inline float Coverage(float insideDistance, float pixel)
 {
     return Clamp01(insideDistance / pixel + 0.5f);
+}
+
+// Two rounds of a horizontal and a vertical box blur, which come close to a Gaussian; the
+// edges are held. at(x, y) is the index of grid point (x, y) in values.
+template <class Index>
+void BoxBlur(std::vector<float>& values, int width, int height, int radius, Index at)
+{
+    std::vector<float> source;
+    for (int pass = 0; pass < 4; ++pass) {
+        bool horizontal = pass % 2 == 0;
+        source = values;
+        for (int y = 0; y < height; ++y) {
+            for (int x = 0; x < width; ++x) {
+                float sum = 0.0f;
+                for (int k = -radius; k <= radius; ++k) {
+                    int sx = horizontal ? std::clamp(x + k, 0, width - 1) : x;
+                    int sy = horizontal ? y : std::clamp(y + k, 0, height - 1);
+                    sum += source[at(sx, sy)];
+                }
+                values[at(x, y)] = sum / float(2 * radius + 1);
+            }
+        }
+    }
 }
 
 // Adds a small Gaussian spot of light, e.g. a star; sigma in pixels.

@@ -1,5 +1,4 @@
 // Fractals: a Mandelbrot set detail, a spiralling Julia set, a fern grown by iterated maps.
-#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -135,26 +134,6 @@ FernDensity GrowFern(int width, int height, float originX, float originY, float 
     return fern;
 }
 
-void BoxBlur(std::vector<float>& values, int width, int height, int radius)
-{
-    std::vector<float> copy(values.size());
-    for (int pass = 0; pass < 4; ++pass) {  // two rounds of box blur come close to a Gaussian
-        bool horizontal = pass % 2 == 0;
-        copy = values;
-        for (int y = 0; y < height; ++y) {
-            for (int x = 0; x < width; ++x) {
-                float sum = 0.0f;
-                for (int k = -radius; k <= radius; ++k) {
-                    int sx = horizontal ? std::clamp(x + k, 0, width - 1) : x;
-                    int sy = horizontal ? y : std::clamp(y + k, 0, height - 1);
-                    sum += copy[size_t(sy) * width + sx];
-                }
-                values[size_t(y) * width + x] = sum / float(2 * radius + 1);
-            }
-        }
-    }
-}
-
 Rgb WoodlandBackdrop(float x, float y)
 {
     Rgb colour = Mix(Hex(0x1b2c1e), Hex(0x07100b), Smoothstep(0.0f, 1.0f, y * 0.8f + 0.2f * x));
@@ -179,7 +158,8 @@ void PaintFern(Image& image)
                                  -0.55f, kFrontPoints, 171u);
     FernDensity back = GrowFern(fineWidth, fineHeight, 0.95f * fineWidth, 1.1f * h, 0.13f * h, 0.5f,
                                 kBackPoints, 172u);
-    BoxBlur(back.hits, fineWidth, fineHeight, 9);  // out of focus
+    BoxBlur(back.hits, fineWidth, fineHeight, 9,  // out of focus
+            [fineWidth](int x, int y) { return size_t(y) * fineWidth + x; });
 
     // Hits per cell relative to an even spread of all points: how opaque a frond looks.
     const float frontExposure = 0.67f * cells / kFrontPoints,

@@ -89,23 +89,9 @@ float Sample(const Chemistry& c, const std::vector<float>& field, float x, float
 // The coral's surface: where the second chemical is, blurred so ridges come out rounded.
 std::vector<float> RoundedRelief(const Chemistry& c)
 {
-    std::vector<float> relief(c.b.size()), blurred(c.b.size());
+    std::vector<float> relief(c.b.size());
     for (size_t i = 0; i < c.b.size(); ++i) relief[i] = Smoothstep(0.08f, 0.32f, c.b[i]);
-    for (int pass = 0; pass < 4; ++pass) {
-        bool horizontal = pass % 2 == 0;
-        for (int y = 0; y < c.height; ++y) {
-            for (int x = 0; x < c.width; ++x) {
-                float sum = 0.0f;
-                for (int k = -2; k <= 2; ++k) {
-                    int sx = horizontal ? std::clamp(x + k, 0, c.width - 1) : x;
-                    int sy = horizontal ? y : std::clamp(y + k, 0, c.height - 1);
-                    sum += relief[c.At(sx, sy)];
-                }
-                blurred[c.At(x, y)] = sum / 5.0f;
-            }
-        }
-        relief.swap(blurred);
-    }
+    BoxBlur(relief, c.width, c.height, 2, [&c](int x, int y) { return c.At(x, y); });
     return relief;
 }
 
