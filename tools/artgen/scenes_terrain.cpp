@@ -80,12 +80,8 @@ Rgb DuneShade(const SurfacePoint& p)
 
 void PaintDesertDunes(Image& image)
 {
-    TerrainScene scene;
-    scene.view = {0.0f, 28.0f, 0.0f, 0.36f, 0.85f, 1.0f, 3000.0f, 0.005f, 0.005f};
-    scene.height = DuneHeight;
-    scene.shade = DuneShade;
-    scene.sky = DuneSky;
-    RenderTerrain(image, scene, kSupersample);
+    const TerrainView view{0.0f, 28.0f, 0.0f, 0.36f, 0.85f, 1.0f, 3000.0f, 0.005f, 0.005f};
+    RenderTerrain(image, {view, DuneHeight, DuneShade, DuneSky}, kSupersample);
 }
 
 // ---- Rolling hills with fields --------------------------------------------------------------
@@ -182,13 +178,9 @@ Rgb HillShade(const SurfacePoint& p)
 
 void PaintRollingHills(Image& image)
 {
-    TerrainScene scene;
-    float ground = HillHeight(0.0f, 0.0f, 1.0f);
-    scene.view = {0.0f, ground + 55.0f, 0.0f, 0.33f, 0.85f, 2.0f, 4000.0f, 0.005f, 0.005f};
-    scene.height = HillHeight;
-    scene.shade = HillShade;
-    scene.sky = HillSky;
-    RenderTerrain(image, scene, kSupersample);
+    const float cameraY = HillHeight(0.0f, 0.0f, 1.0f) + 55.0f;
+    const TerrainView view{0.0f, cameraY, 0.0f, 0.33f, 0.85f, 2.0f, 4000.0f, 0.005f, 0.005f};
+    RenderTerrain(image, {view, HillHeight, HillShade, HillSky}, kSupersample);
 }
 
 // ---- Snowy peak ------------------------------------------------------------------------------
@@ -242,11 +234,7 @@ Rgb PeakShade(const SurfacePoint& p)
 
 void PaintSnowyPeak(Image& image)
 {
-    TerrainScene scene;
-    float ground = PeakHeight(0.0f, 0.0f, 1.0f);
-    scene.view = {0.0f, ground + 140.0f, 0.0f, 0.70f, 0.85f, 2.0f, 6000.0f, 0.006f, 0.0025f};
-    scene.height = PeakHeight;
-    scene.shade = PeakShade;
-    scene.sky = PeakSky;
-    RenderTerrain(image, scene, kSupersample);
+    const float cameraY = PeakHeight(0.0f, 0.0f, 1.0f) + 140.0f;
+    const TerrainView view{0.0f, cameraY, 0.0f, 0.70f, 0.85f, 2.0f, 6000.0f, 0.006f, 0.0025f};
+    RenderTerrain(image, {view, PeakHeight, PeakShade, PeakSky}, kSupersample);
 }

@@ -70,17 +70,10 @@ void MarchColumn(const TerrainScene& scene, std::vector<Rgb>& pixels, int column
         float slopeX = (scene.height(x + e, worldZ, footprint) - h) / e;
         float slopeZ = (scene.height(x, worldZ + e, footprint) - h) / e;
         float norm = 1.0f / std::sqrt(slopeX * slopeX + 1.0f + slopeZ * slopeZ);
+        float nx = -slopeX * norm, nz = -slopeZ * norm;
         float up = (horizon - row) / focal;
-        SurfacePoint point{x,
-                           worldZ,
-                           h,
-                           -slopeX * norm,
-                           norm,
-                           -slopeZ * norm,
-                           z * std::sqrt(1.0f + right * right + up * up),
-                           footprint,
-                           right,
-                           up};
+        float distance = z * std::sqrt(1.0f + right * right + up * up);
+        SurfacePoint point{x, worldZ, h, nx, norm, nz, distance, footprint, right, up};
         Rgb colour = scene.shade(point);
         // Between this sample and the previous one the surface is blended, not stepped.
         painter.CoverUpTo(row, [&](float centre) {
