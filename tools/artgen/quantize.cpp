@@ -81,6 +81,12 @@ struct Moments {
         if (weight <= 0.0) return 0.0;
         return squares - (sum[0] * sum[0] + sum[1] * sum[1] + sum[2] * sum[2]) / weight;
     }
+    // Only for a set that holds some weight.
+    Lab Mean() const
+    {
+        float n = float(weight);
+        return {float(sum[0]) / n, float(sum[1]) / n, float(sum[2]) / n};
+    }
     Moments Minus(const Moments& part) const
     {
         Moments rest;
@@ -90,6 +96,13 @@ struct Moments {
         return rest;
     }
 };
+
+Moments MomentsOf(const Box& box, const std::vector<int>& order, const std::vector<Bin>& bins)
+{
+    Moments moments;
+    for (int i = box.begin; i < box.end; ++i) moments.Add(bins[size_t(order[size_t(i)])]);
+    return moments;
+}
 
 void SortByAxis(std::vector<int>& order, const Box& box, const std::vector<Bin>& bins, int axis)
 {
@@ -105,8 +118,7 @@ void PlanSplit(Box& box, std::vector<int>& order, const std::vector<Bin>& bins)
 {
     box.gain = 0.0;
     if (box.end - box.begin < 2) return;
-    Moments whole;
-    for (int i = box.begin; i < box.end; ++i) whole.Add(bins[size_t(order[size_t(i)])]);
+    const Moments whole = MomentsOf(box, order, bins);
     for (int axis = 0; axis < 3; ++axis) {
         SortByAxis(order, box, bins, axis);
         Moments left;
@@ -142,12 +154,7 @@ std::vector<Lab> CutIntoBoxes(const std::vector<Bin>& bins)
         boxes.push_back(upper);
     }
     std::vector<Lab> centres;
-    for (const Box& box : boxes) {
-        Moments m;
-        for (int i = box.begin; i < box.end; ++i) m.Add(bins[size_t(order[size_t(i)])]);
-        float n = float(m.weight);
-        centres.push_back({float(m.sum[0]) / n, float(m.sum[1]) / n, float(m.sum[2]) / n});
-    }
+    for (const Box& box : boxes) centres.push_back(MomentsOf(box, order, bins).Mean());
     return centres;
 }
 
@@ -212,12 +219,8 @@ void RefineByKMeans(std::vector<Lab>& centres, const std::vector<Bin>& bins)
         NearestColour nearest(centres);
         std::vector<Moments> clusters(centres.size());
         for (const Bin& bin : bins) clusters[size_t(nearest.Find(bin.mean))].Add(bin);
-        for (size_t i = 0; i < centres.size(); ++i) {
-            float n = float(clusters[i].weight);
-            if (n > 0.0f)
-                centres[i] = {float(clusters[i].sum[0]) / n, float(clusters[i].sum[1]) / n,
-                              float(clusters[i].sum[2]) / n};
-        }
+        for (size_t i = 0; i < centres.size(); ++i)
+            if (clusters[i].weight > 0.0) centres[i] = clusters[i].Mean();
     }
 }
 
