@@ -3,11 +3,10 @@
 
 #include <algorithm>
 
-SpruceRow::SpruceRow(const Treeline& line, float from, float to, const Profile& ground,
-                     float lowestFoot)
-    : line_(line), firstIndex_(int(std::floor(from / line.spacing)) - 2)
+SpruceRow::SpruceRow(const Treeline& line, const Profile& ground, float lowestFoot)
+    : line_(line), firstIndex_(int(std::floor(ground.From() / line.spacing)) - 2)
 {
-    int lastIndex = int(std::floor(to / line.spacing)) + 2;
+    int lastIndex = int(std::floor(ground.To() / line.spacing)) + 2;
     for (int k = firstIndex_; k <= lastIndex; ++k) {
         uint32_t h = noise::Hash(k, 7, line.seed);
         float centre = (float(k) + 0.5f + 0.7f * ((h & 255) / 255.0f - 0.5f)) * line.spacing;

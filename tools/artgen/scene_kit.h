@@ -59,7 +59,7 @@ class Profile {
 public:
     template <class Function>
     Profile(float from, float to, int count, Function function)
-        : from_(from), step_((to - from) / float(count - 1))
+        : from_(from), to_(to), step_((to - from) / float(count - 1))
     {
         values_.reserve(size_t(count));
         for (int i = 0; i < count; ++i) values_.push_back(function(from + step_ * float(i)));
@@ -75,11 +75,28 @@ public:
         return Mix(values_[size_t(i)], values_[size_t(i) + 1], position - float(i));
     }
 
+    float From() const { return from_; }
+    float To() const { return to_; }
+
 private:
     float from_;
+    float to_;
     float step_;
     std::vector<float> values_;
 };
+
+// Scenes measure in picture heights: x right and y down, the picture 1 high and this wide.
+inline float WidthInHeights(const Image& image)
+{
+    return image.Width() / float(image.Height());
+}
+
+// A line across the whole picture and a little beyond both edges, four samples a pixel.
+template <class Function>
+Profile AcrossPicture(const Image& image, Function function)
+{
+    return Profile(-0.1f, WidthInHeights(image) + 0.1f, image.Width() * 4, function);
+}
 
 // Scatters stars over the image; faint ones far outnumber bright ones, tints from red to blue.
 void ScatterStars(Image& image, int count, float brightness, uint64_t seed);
@@ -94,11 +111,11 @@ struct Treeline {
     float presence = 1.0f;  // share of places that hold a tree
 };
 
-// Spruces standing on a ground line between two x positions; only where the ground lies
-// above lowestFoot (a shore ends at the water).
+// Spruces standing along the whole of a ground line, but only where it lies above lowestFoot
+// (a shore ends at the water).
 class SpruceRow {
 public:
-    SpruceRow(const Treeline& line, float from, float to, const Profile& ground, float lowestFoot);
+    SpruceRow(const Treeline& line, const Profile& ground, float lowestFoot);
 
     // Share of the point covered by a spruce; pixel is the anti-aliasing width.
     float Coverage(float x, float y, float pixel) const;

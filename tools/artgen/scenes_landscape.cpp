@@ -84,7 +84,7 @@ Rgb RidgeColour(const Dawn& dawn, int layer, float x, float y)
 void PaintMountainDawn(Image& image)
 {
     const float height = float(image.Height()), pixel = 1.0f / height,
-                width = image.Width() / height;
+                width = WidthInHeights(image);
     const Dawn dawn{0.68f * width, 0.255f};
     const int samples = int(image.Width()) * 4;
     std::vector<Profile> crests;
@@ -96,8 +96,8 @@ void PaintMountainDawn(Image& image)
     // Small spruces line the two nearest crests.
     const Treeline nearTrees{0.010f, 0.014f, 0.030f, 0.28f, 500u};
     const Treeline nearestTrees{0.016f, 0.030f, 0.060f, 0.26f, 501u};
-    const SpruceRow nearRow(nearTrees, 0.0f, width, crests[kRidgeLayers - 2], 1.0f);
-    const SpruceRow nearestRow(nearestTrees, 0.0f, width, crests[kRidgeLayers - 1], 1.0f);
+    const SpruceRow nearRow(nearTrees, crests[kRidgeLayers - 2], 1.0f);
+    const SpruceRow nearestRow(nearestTrees, crests[kRidgeLayers - 1], 1.0f);
 
     FillPixels(image, kSamples, [&](float px, float py) {
         float x = px / height, y = py / height;
@@ -142,24 +142,25 @@ float LeftShoreGround(float x)
            0.17f * std::exp(-x * 2.3f) * (1.0f + 0.25f * noise::Curve(x * 3.0f, 3.0f, 42u));
 }
 
-float RightShoreGround(float width, float x)
+// The right shore rises towards the picture's right edge, `width` picture heights away.
+auto RightShoreGround(float width)
 {
-    float rise = Smoothstep(width - 0.6f, width + 0.05f, x);
-    return kWaterline + 0.01f - 0.10f * rise * (1.0f + 0.2f * noise::Curve(x * 3.0f, 3.0f, 43u));
+    return [width](float x) {
+        float rise = Smoothstep(width - 0.6f, width + 0.05f, x);
+        return kWaterline + 0.01f -
+               0.10f * rise * (1.0f + 0.2f * noise::Curve(x * 3.0f, 3.0f, 43u));
+    };
 }
 
 struct ForestLake {
-    explicit ForestLake(float width, int samples)
-        : mountain(-0.1f, width + 0.1f, samples, MountainLine),
-          farGround(-0.1f, width + 0.1f, samples, FarShoreGround),
-          leftGround(-0.1f, width + 0.1f, samples, LeftShoreGround),
-          rightGround(-0.1f, width + 0.1f, samples,
-                      [width](float x) { return RightShoreGround(width, x); }),
-          farTrees({0.011f, 0.022f, 0.048f, 0.26f, 31u}, -0.1f, width + 0.1f, farGround, 1.0f),
-          leftTrees({0.026f, 0.11f, 0.22f, 0.24f, 32u}, -0.1f, width + 0.1f, leftGround,
-                    kWaterline - 0.004f),
-          rightTrees({0.022f, 0.07f, 0.13f, 0.25f, 33u}, -0.1f, width + 0.1f, rightGround,
-                     kWaterline - 0.004f)
+    explicit ForestLake(const Image& image)
+        : mountain(AcrossPicture(image, MountainLine)),
+          farGround(AcrossPicture(image, FarShoreGround)),
+          leftGround(AcrossPicture(image, LeftShoreGround)),
+          rightGround(AcrossPicture(image, RightShoreGround(WidthInHeights(image)))),
+          farTrees({0.011f, 0.022f, 0.048f, 0.26f, 31u}, farGround, 1.0f),
+          leftTrees({0.026f, 0.11f, 0.22f, 0.24f, 32u}, leftGround, kWaterline - 0.004f),
+          rightTrees({0.022f, 0.07f, 0.13f, 0.25f, 33u}, rightGround, kWaterline - 0.004f)
     {
     }
 
@@ -232,7 +233,7 @@ Rgb LakeSurface(const ForestLake& lake, float x, float y, float pixel)
 void PaintForestLake(Image& image)
 {
     const float height = float(image.Height()), pixel = 1.0f / height;
-    const ForestLake lake(image.Width() / height, image.Width() * 4);
+    const ForestLake lake(image);
     FillPixels(image, kSamples, [&](float px, float py) {
         float x = px / height, y = py / height;
         return y < kWaterline ? AboveWater(lake, x, y, pixel) : LakeSurface(lake, x, y, pixel);

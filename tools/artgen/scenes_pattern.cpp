@@ -303,7 +303,7 @@ Rgb LeafLitter(const std::vector<Leaf>& leaves, const LeafGrid& grid, float x, f
 void PaintAutumnLeaves(Image& image)
 {
     const float height = float(image.Height()), pixel = 1.0f / height,
-                width = image.Width() / height;
+                width = WidthInHeights(image);
     const std::vector<Leaf> leaves = ScatterLeaves(width);
     const LeafGrid grid(leaves, width);
     FillPixels(image, 2, [&](float px, float py) {

@@ -238,9 +238,8 @@ Layer Silhouettes(const Headland& h, float x, float y, float pixel)
 
 void PaintLighthouseCoast(Image& image)
 {
-    const float height = float(image.Height()), pixel = 1.0f / height,
-                width = image.Width() / height;
-    Headland h{1.42f, 0.0f, 0.0f, Profile(-0.1f, width + 0.1f, image.Width() * 4, CliffLine)};
+    const float height = float(image.Height()), pixel = 1.0f / height;
+    Headland h{1.42f, 0.0f, 0.0f, AcrossPicture(image, CliffLine)};
     h.towerFoot = h.cliff(h.towerX);
     h.lanternY = h.towerFoot - 0.20f;
     Image stars(image.Width(), image.Height());

@@ -62,8 +62,7 @@ float RidgeLine(float x)
 
 void PaintAuroraNight(Image& image)
 {
-    const float height = float(image.Height()), pixel = 1.0f / height,
-                width = image.Width() / height;
+    const float height = float(image.Height()), pixel = 1.0f / height;
     FillPixels(image, kSamples, [&](float px, float py) {
         float x = px / height, y = py / height;
         Rgb sky = Ramp({{0.0f, Hex(0x02050d)}, {0.5f, Hex(0x071226)}, {0.8f, Hex(0x0e2335)}}, y);
@@ -71,10 +70,9 @@ void PaintAuroraNight(Image& image)
     });
     ScatterStars(image, 900, 0.9f, 125u);
 
-    const Profile snow(-0.1f, width + 0.1f, image.Width() * 4, SnowLine);
-    const Profile ridge(-0.1f, width + 0.1f, image.Width() * 4, RidgeLine);
-    const SpruceRow spruces({0.02f, 0.04f, 0.16f, 0.24f, 126u, 0.7f}, -0.1f, width + 0.1f, snow,
-                            1.0f);
+    const Profile snow = AcrossPicture(image, SnowLine);
+    const Profile ridge = AcrossPicture(image, RidgeLine);
+    const SpruceRow spruces({0.02f, 0.04f, 0.16f, 0.24f, 126u, 0.7f}, snow, 1.0f);
     BlendPixels(image, kSamples, [&](float px, float py) {
         float x = px / height, y = py / height;
         float ridgeCover = Coverage(y - ridge(x), pixel);
@@ -179,9 +177,8 @@ float TreeCrowns(const Sunset& s, float x, float y, float pixel)
 void PaintSunsetClouds(Image& image)
 {
     const float height = float(image.Height()), pixel = 1.0f / height,
-                width = image.Width() / height;
-    const Sunset sunset{0.62f * width,
-                        Profile(-0.1f, width + 0.1f, image.Width() * 4, SunsetHillLine)};
+                width = WidthInHeights(image);
+    const Sunset sunset{0.62f * width, AcrossPicture(image, SunsetHillLine)};
     FillPixels(image, kSamples, [&](float px, float py) {
         float x = px / height, y = py / height;
         Rgb colour = SunsetSky(sunset, x, y);

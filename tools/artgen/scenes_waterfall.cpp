@@ -195,14 +195,13 @@ Layer Foliage(const Gorge& g, float x, float y)
 
 void PaintWaterfall(Image& image)
 {
-    const float height = float(image.Height()), width = image.Width() / height;
-    const int columns = image.Width() * 4;
+    const float height = float(image.Height()), width = WidthInHeights(image);
     Gorge g{width,
             0.52f * width,
             1.0f / height,
-            Profile(-0.1f, width + 0.1f, columns, CliffTopLine),
-            Profile(-0.1f, width + 0.1f, columns, CanopyLine),
-            Profile(-0.1f, width + 0.1f, columns, BoulderLine),
+            AcrossPicture(image, CliffTopLine),
+            AcrossPicture(image, CanopyLine),
+            AcrossPicture(image, BoulderLine),
             image.Width() * kSamples + 1,
             {}};
     int gridHeight = image.Height() * kSamples + 1;
