@@ -13,10 +13,9 @@ constexpr int kSizes[] = {48, 32, 16};
 constexpr int kSubsamples = 8;
 
 // Signed distance to a rounded square filling the unit square (negative inside).
-float RoundedSquareDistance(float u, float v, float inset, float radius)
+float RoundedSquareDistance(float u, float v, float radius)
 {
-    float half = 0.5f - inset;
-    float qx = std::fabs(u - 0.5f) - (half - radius), qy = std::fabs(v - 0.5f) - (half - radius);
+    float qx = std::fabs(u - 0.5f) - (0.5f - radius), qy = std::fabs(v - 0.5f) - (0.5f - radius);
     float outside = std::hypot(std::max(qx, 0.0f), std::max(qy, 0.0f));
     return outside + std::min(std::max(qx, qy), 0.0f) - radius;
 }
@@ -73,7 +72,7 @@ Layer IconPaint(float u, float v, int size)
 {
     const float pixel = 1.0f / float(size);
     const float radius = 0.2f;
-    float d = RoundedSquareDistance(u, v, 0.0f, radius);
+    float d = RoundedSquareDistance(u, v, radius);
     if (d > 0.0f) return {Rgb{}, 0.0f};
     const float outline = std::max(pixel, 0.03f);
     if (d > -outline) return {Hex(0x141a2e), 1.0f};

@@ -30,10 +30,6 @@ inline Rgb operator*(Rgb x, float s)
 {
     return {x.r * s, x.g * s, x.b * s};
 }
-inline Rgb operator*(float s, Rgb x)
-{
-    return x * s;
-}
 inline Rgb& operator+=(Rgb& x, Rgb y)
 {
     return x = x + y;
@@ -72,24 +68,6 @@ inline float Smoothstep(float edge0, float edge1, float x)
 inline uint8_t ToByte(float display)
 {
     return uint8_t(Clamp01(display) * 255.0f + 0.5f);
-}
-
-inline Rgb Clamp01(Rgb c)
-{
-    return {Clamp01(c.r), Clamp01(c.g), Clamp01(c.b)};
-}
-
-// Rough perceived brightness of a display colour, for tinting decisions inside scenes.
-inline float Brightness(Rgb c)
-{
-    return 0.2126f * c.r + 0.7152f * c.g + 0.0722f * c.b;
-}
-
-// Brightness-preserving saturation change: 0 gives grey, 1 leaves the colour as it is.
-inline Rgb Saturate(Rgb c, float amount)
-{
-    float grey = Brightness(c);
-    return Mix(Rgb{grey, grey, grey}, c, amount);
 }
 
 // Soft highlight roll-off so additive light never clips hard.
