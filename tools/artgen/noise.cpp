@@ -43,6 +43,22 @@ void NextOctave(float& x, float& y)
     y = turnedY * 1.01f;
 }
 
+// Adds octave(x, y, i) over the octaves, each at half the amplitude of the one before and on a
+// turned lattice; a fractional last octave counts in part.
+template <class Octave>
+float SumOctaves(float x, float y, float octaves, float amplitude, Octave octave)
+{
+    float sum = 0.0f;
+    int whole = int(std::ceil(octaves));
+    for (int i = 0; i < whole; ++i) {
+        float weight = std::min(1.0f, octaves - float(i));
+        sum += amplitude * weight * octave(x, y, i);
+        amplitude *= 0.5f;
+        NextOctave(x, y);
+    }
+    return sum;
+}
+
 }  // namespace
 
 uint32_t Hash(int32_t x, int32_t y, uint32_t seed)
@@ -88,31 +104,22 @@ float Gradient(float x, float y, uint32_t seed)
 
 float Fbm(float x, float y, float octaves, uint32_t seed)
 {
-    float sum = 0.0f, amplitude = 1.0f;
-    int whole = int(std::ceil(octaves));
-    for (int i = 0; i < whole; ++i) {
-        float weight = std::min(1.0f, octaves - float(i));
-        sum += amplitude * weight * Gradient(x, y, seed + uint32_t(i) * 1013u);
-        amplitude *= 0.5f;
-        NextOctave(x, y);
-    }
+    float sum = SumOctaves(x, y, octaves, 1.0f, [seed](float ox, float oy, int i) {
+        return Gradient(ox, oy, seed + uint32_t(i) * 1013u);
+    });
     return sum * (1.0f / 1.4f);
 }
 
+// Each crest is sharpened by the one before it, so ridges carry detail and valleys stay smooth.
 float Ridged(float x, float y, float octaves, uint32_t seed)
 {
-    float sum = 0.0f, amplitude = 0.5f, feedback = 1.0f;
-    int whole = int(std::ceil(octaves));
-    for (int i = 0; i < whole; ++i) {
-        float weight = std::min(1.0f, octaves - float(i));
-        float crest = 1.0f - std::fabs(Gradient(x, y, seed + uint32_t(i) * 7919u));
+    float feedback = 1.0f;
+    return SumOctaves(x, y, octaves, 0.5f, [seed, &feedback](float ox, float oy, int i) {
+        float crest = 1.0f - std::fabs(Gradient(ox, oy, seed + uint32_t(i) * 7919u));
         crest *= crest * feedback;
         feedback = std::min(1.0f, crest * 2.0f);
-        sum += crest * amplitude * weight;
-        amplitude *= 0.5f;
-        NextOctave(x, y);
-    }
-    return sum;
+        return crest;
+    });
 }
 
 float Curve(float x, float octaves, uint32_t seed)
