@@ -23,8 +23,7 @@ std::vector<uint8_t> UncompressedRows(const IndexedPicture& picture)
     return out;
 }
 
-bool ReadUncompressedRows(const std::vector<uint8_t>& file, IndexedPicture& picture,
-                          std::string& error)
+bool ReadUncompressedRows(const std::vector<uint8_t>& file, IndexedPicture& picture, std::string& error)
 {
     size_t stride = RowBytes(picture.width, 8);
     picture.pixels.resize(size_t(picture.width) * picture.height);
@@ -56,8 +55,8 @@ std::vector<uint8_t> BuildBmp(const IndexedPicture& picture, BmpCompression comp
     Put32(out, 0);  // two reserved words
     Put32(out, kPixelOffset);
 
-    PutInfoHeader(out, {picture.width, picture.height, 8, uint32_t(compression),
-                        uint32_t(pixels.size()), kPixelsPerMetre, kColourCount});
+    PutInfoHeader(out, {picture.width, picture.height, 8, uint32_t(compression), uint32_t(pixels.size()),
+                        kPixelsPerMetre, kColourCount});
 
     for (const PaletteColour& c : picture.palette) {
         out.push_back(c.blue);
@@ -88,19 +87,15 @@ bool ReadBmp(const std::vector<uint8_t>& file, IndexedPicture& picture, BmpCompr
     if (!expect(Get16(file, 26) == 1, "biPlanes is not 1")) return false;
     if (!expect(Get16(file, 28) == 8, "biBitCount is not 8")) return false;
     uint32_t scheme = Get32(file, 30);
-    if (!expect(scheme == 0 || scheme == 1, "biCompression is neither BI_RGB nor BI_RLE8"))
-        return false;
+    if (!expect(scheme == 0 || scheme == 1, "biCompression is neither BI_RGB nor BI_RLE8")) return false;
     uint32_t imageSize = Get32(file, 34);
-    if (!expect(imageSize == file.size() - kPixelOffset,
-                "biSizeImage differs from the pixel data size"))
+    if (!expect(imageSize == file.size() - kPixelOffset, "biSizeImage differs from the pixel data size"))
         return false;
-    if (!expect(Get32(file, 38) == uint32_t(kPixelsPerMetre) &&
-                    Get32(file, 42) == uint32_t(kPixelsPerMetre),
+    if (!expect(Get32(file, 38) == uint32_t(kPixelsPerMetre) && Get32(file, 42) == uint32_t(kPixelsPerMetre),
                 "resolution is not 2835 pixels per metre"))
         return false;
     if (!expect(Get32(file, 46) == kColourCount, "biClrUsed is not 256")) return false;
-    if (!expect(Get32(file, 50) == 0 || Get32(file, 50) == kColourCount,
-                "biClrImportant is not 0 or 256"))
+    if (!expect(Get32(file, 50) == 0 || Get32(file, 50) == kColourCount, "biClrImportant is not 0 or 256"))
         return false;
 
     picture.width = width;
@@ -113,10 +108,8 @@ bool ReadBmp(const std::vector<uint8_t>& file, IndexedPicture& picture, BmpCompr
 
     compression = BmpCompression(scheme);
     if (compression == BmpCompression::Rle8)
-        return DecodeRle8(file.data() + kPixelOffset, imageSize, width, height, picture.pixels,
-                          error);
-    if (!expect(imageSize == RowBytes(width, 8) * size_t(height),
-                "BI_RGB pixel data has the wrong size"))
+        return DecodeRle8(file.data() + kPixelOffset, imageSize, width, height, picture.pixels, error);
+    if (!expect(imageSize == RowBytes(width, 8) * size_t(height), "BI_RGB pixel data has the wrong size"))
         return false;
     return ReadUncompressedRows(file, picture, error);
 }

@@ -43,8 +43,7 @@ inline float ToDisplay(float linear)
 
 inline float LinearLuminance(Rgb display)
 {
-    return 0.2126f * ToLinear(display.r) + 0.7152f * ToLinear(display.g) +
-           0.0722f * ToLinear(display.b);
+    return 0.2126f * ToLinear(display.r) + 0.7152f * ToLinear(display.g) + 0.0722f * ToLinear(display.b);
 }
 
 inline Lab ToLab(Rgb display)

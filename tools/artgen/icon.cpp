@@ -22,10 +22,7 @@ float RoundedSquareDistance(float u, float v, float radius)
 
 Rgb Sky(float v, float horizon)
 {
-    return Ramp({{0.0f, Hex(0x3558a0)},
-                 {0.5f, Hex(0x9168ac)},
-                 {0.8f, Hex(0xec8262)},
-                 {1.0f, Hex(0xfbc46c)}},
+    return Ramp({{0.0f, Hex(0x3558a0)}, {0.5f, Hex(0x9168ac)}, {0.8f, Hex(0xec8262)}, {1.0f, Hex(0xfbc46c)}},
                 v / horizon);
 }
 
@@ -54,8 +51,7 @@ Rgb Landscape(float u, float v, int size)
         float depth = v - horizon;
         float glitterHalfWidth = 0.13f - 0.35f * depth;
         bool glitterRow = std::fmod(depth, 0.08f) < 0.04f;
-        if (glitterRow && std::fabs(u - 0.64f) < glitterHalfWidth)
-            water = Mix(water, Hex(0xffd27a), 0.9f);
+        if (glitterRow && std::fabs(u - 0.64f) < glitterHalfWidth) water = Mix(water, Hex(0xffd27a), 0.9f);
         return water;
     }
     if (v > NearRidge(u)) {
@@ -63,8 +59,7 @@ Rgb Landscape(float u, float v, int size)
         return snow ? Hex(0xe6e2f0) : Hex(0x1f1a3a);
     }
     if (v > FarRidge(u)) return Hex(0x4b3d70);
-    if (InsideSun(u, v))
-        return Mix(Hex(0xfff3c4), Hex(0xffbf55), std::hypot(u - 0.64f, v - 0.47f) / 0.16f);
+    if (InsideSun(u, v)) return Mix(Hex(0xfff3c4), Hex(0xffbf55), std::hypot(u - 0.64f, v - 0.47f) / 0.16f);
     return Sky(v, horizon);
 }
 
@@ -91,8 +86,7 @@ std::vector<uint8_t> DrawIcon(int size)
                 return IconPaint(px / size, py / size, size);
             });
             float alpha = sum.alpha / float(kSubsamples * kSubsamples);
-            Rgb colour =
-                alpha > 0.0f ? sum.colour * (1.0f / (alpha * kSubsamples * kSubsamples)) : Rgb{};
+            Rgb colour = alpha > 0.0f ? sum.colour * (1.0f / (alpha * kSubsamples * kSubsamples)) : Rgb{};
             uint8_t* out = &bgra[(size_t(y) * size + x) * 4];
             out[0] = ToByte(colour.b);
             out[1] = ToByte(colour.g);
@@ -116,8 +110,7 @@ std::vector<uint8_t> IconImage(int size)
     for (int y = size - 1; y >= 0; --y) {
         std::vector<uint8_t> row(maskStride, 0);
         for (int x = 0; x < size; ++x)
-            if (bgra[(size_t(y) * size + x) * 4 + 3] < 128)
-                row[size_t(x) / 8] |= uint8_t(0x80 >> (x % 8));
+            if (bgra[(size_t(y) * size + x) * 4 + 3] < 128) row[size_t(x) / 8] |= uint8_t(0x80 >> (x % 8));
         out.insert(out.end(), row.begin(), row.end());
     }
     return out;
@@ -147,7 +140,6 @@ std::vector<uint8_t> BuildIcon()
         Put32(out, offset);
         offset += uint32_t(images[i].size());
     }
-    for (const std::vector<uint8_t>& image : images)
-        out.insert(out.end(), image.begin(), image.end());
+    for (const std::vector<uint8_t>& image : images) out.insert(out.end(), image.begin(), image.end());
     return out;
 }

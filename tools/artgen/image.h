@@ -99,9 +99,7 @@ inline Rgb Ramp(std::initializer_list<ColourStop> stops, float t)
 // A rectangular picture, top row first.
 class Image {
 public:
-    Image(int width, int height) : width_(width), height_(height), pixels_(size_t(width) * height)
-    {
-    }
+    Image(int width, int height) : width_(width), height_(height), pixels_(size_t(width) * height) {}
 
     int Width() const { return width_; }
     int Height() const { return height_; }

@@ -25,6 +25,5 @@ struct IndexedPicture {
 
 inline bool operator==(const IndexedPicture& x, const IndexedPicture& y)
 {
-    return x.width == y.width && x.height == y.height && x.palette == y.palette &&
-           x.pixels == y.pixels;
+    return x.width == y.width && x.height == y.height && x.palette == y.palette && x.pixels == y.pixels;
 }

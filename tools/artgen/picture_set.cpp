@@ -46,8 +46,7 @@ void RenderSubject(size_t index, std::vector<PictureFile>& files)
     subject.paint(image);
     int number = int(index) + 1;
     files[index] = {FileName(0, number), QuantizeToColours(image), CompressionFor(number)};
-    files[Subjects().size() + index] = {FileName(1, number), QuantizeToGreys(image),
-                                        CompressionFor(number)};
+    files[Subjects().size() + index] = {FileName(1, number), QuantizeToGreys(image), CompressionFor(number)};
 }
 
 // Subjects are independent, so they are shared out over the processors; the result does not
@@ -73,8 +72,7 @@ std::vector<PictureFile> RenderAll()
 }
 
 // The file must parse, carry the intended compression and decode to exactly the picture.
-bool MatchesPicture(const std::vector<uint8_t>& bytes, const PictureFile& expected,
-                    std::string& error)
+bool MatchesPicture(const std::vector<uint8_t>& bytes, const PictureFile& expected, std::string& error)
 {
     IndexedPicture decoded;
     BmpCompression compression;
@@ -90,8 +88,7 @@ bool MatchesPicture(const std::vector<uint8_t>& bytes, const PictureFile& expect
 
 bool SizeIsAllowed(const IndexedPicture& p)
 {
-    return p.width >= kMinWidth && p.width <= kMaxWidth && p.height >= kMinHeight &&
-           p.height <= kMaxHeight;
+    return p.width >= kMinWidth && p.width <= kMaxWidth && p.height >= kMinHeight && p.height <= kMaxHeight;
 }
 
 bool IsGrey(const IndexedPicture& p)
@@ -109,12 +106,11 @@ bool SetIsConsistent(const std::vector<PictureFile>& files, std::ostream& log)
         const IndexedPicture& p = files[i].picture;
         const IndexedPicture& partner = files[i ^ 1].picture;
         const IndexedPicture& twin = files[i < count ? i + count : i - count].picture;
-        const char* fault =
-            !SizeIsAllowed(p)                                        ? "size out of range"
-            : p.width != partner.width || p.height != partner.height ? "pair sizes differ"
-            : p.width != twin.width || p.height != twin.height       ? "styles differ in size"
-            : (i >= count) != IsGrey(p)                              ? "wrong palette kind"
-                                                                     : nullptr;
+        const char* fault = !SizeIsAllowed(p)                                        ? "size out of range"
+                            : p.width != partner.width || p.height != partner.height ? "pair sizes differ"
+                            : p.width != twin.width || p.height != twin.height ? "styles differ in size"
+                            : (i >= count) != IsGrey(p)                        ? "wrong palette kind"
+                                                                               : nullptr;
         if (fault) {
             log << files[i].name << ": " << fault << "\n";
             return false;

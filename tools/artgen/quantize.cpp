@@ -60,8 +60,7 @@ std::vector<Bin> Histogram(const Image& image, const std::vector<Lab>& labs)
     for (const Sum& cell : cells) {
         if (cell.weight == 0.0) continue;
         float n = float(cell.weight);
-        bins.push_back(
-            {{float(cell.l) / n, float(cell.a) / n, float(cell.b) / n}, std::sqrt(cell.weight)});
+        bins.push_back({{float(cell.l) / n, float(cell.a) / n, float(cell.b) / n}, std::sqrt(cell.weight)});
     }
     return bins;
 }
@@ -107,8 +106,7 @@ Moments MomentsOf(const Box& box, const std::vector<int>& order, const std::vect
 void SortByAxis(std::vector<int>& order, const Box& box, const std::vector<Bin>& bins, int axis)
 {
     std::sort(order.begin() + box.begin, order.begin() + box.end, [&](int x, int y) {
-        float cx = Component(bins[size_t(x)].mean, axis),
-              cy = Component(bins[size_t(y)].mean, axis);
+        float cx = Component(bins[size_t(x)].mean, axis), cy = Component(bins[size_t(y)].mean, axis);
         return cx != cy ? cx < cy : x < y;
     });
 }
@@ -161,8 +159,7 @@ std::vector<Lab> CutIntoBoxes(const std::vector<Bin>& bins)
 // Nearest palette colour, searching outward from the closest lightness and stopping early.
 class NearestColour {
 public:
-    explicit NearestColour(const std::vector<Lab>& colours)
-        : colours_(colours), order_(colours.size())
+    explicit NearestColour(const std::vector<Lab>& colours) : colours_(colours), order_(colours.size())
     {
         std::iota(order_.begin(), order_.end(), 0);
         std::sort(order_.begin(), order_.end(), [&](int x, int y) {
@@ -176,8 +173,7 @@ public:
     int Find(const Lab& c) const
     {
         int count = int(order_.size());
-        int up =
-            int(std::lower_bound(lightness_.begin(), lightness_.end(), c.l) - lightness_.begin());
+        int up = int(std::lower_bound(lightness_.begin(), lightness_.end(), c.l) - lightness_.begin());
         int down = up - 1;
         float best = 1e30f;
         int found = order_[size_t(std::min(up, count - 1))];
@@ -238,8 +234,8 @@ Lab ToLab(const PaletteColour& c)
 // Serpentine Floyd-Steinberg over any value type with +, - and scaling; nearest(v) returns
 // the chosen index and the value it stands for.
 template <class Value, class Nearest, class Limit>
-std::vector<uint8_t> Diffuse(const std::vector<Value>& wanted, int width, int height,
-                             Nearest nearest, Limit limit)
+std::vector<uint8_t> Diffuse(const std::vector<Value>& wanted, int width, int height, Nearest nearest,
+                             Limit limit)
 {
     std::vector<uint8_t> out(wanted.size());
     std::vector<Value> current(size_t(width) + 2), next(size_t(width) + 2);

@@ -11,8 +11,7 @@ constexpr int kShortestLiteral = 3;  // absolute mode cannot say fewer than thre
 int RunLength(const uint8_t* row, int start, int width)
 {
     int length = 1;
-    while (start + length < width && length < kLongestRun && row[start + length] == row[start])
-        ++length;
+    while (start + length < width && length < kLongestRun && row[start + length] == row[start]) ++length;
     return length;
 }
 
@@ -68,8 +67,8 @@ std::vector<uint8_t> EncodeRle8(const IndexedPicture& picture)
     return out;
 }
 
-bool DecodeRle8(const uint8_t* data, size_t size, int width, int height,
-                std::vector<uint8_t>& pixels, std::string& error)
+bool DecodeRle8(const uint8_t* data, size_t size, int width, int height, std::vector<uint8_t>& pixels,
+                std::string& error)
 {
     pixels.assign(size_t(width) * height, 0);
     size_t at = 0;

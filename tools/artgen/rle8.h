@@ -13,5 +13,5 @@ std::vector<uint8_t> EncodeRle8(const IndexedPicture& picture);
 
 // Decodes into pixels (top row first). Rejects anything but the stream shape EncodeRle8
 // promises: rows of exactly `width` pixels, no deltas, nothing after the end-of-bitmap.
-bool DecodeRle8(const uint8_t* data, size_t size, int width, int height,
-                std::vector<uint8_t>& pixels, std::string& error);
+bool DecodeRle8(const uint8_t* data, size_t size, int width, int height, std::vector<uint8_t>& pixels,
+                std::string& error);

@@ -12,11 +12,10 @@ SpruceRow::SpruceRow(const Treeline& line, const Profile& ground, float lowestFo
         float centre = (float(k) + 0.5f + 0.7f * ((h & 255) / 255.0f - 0.5f)) * line.spacing;
         float height = Mix(line.minHeight, line.maxHeight, ((h >> 8) & 255) / 255.0f);
         float foot = ground(centre);
-        height *=
-            Smoothstep(lowestFoot + 0.002f, lowestFoot - 0.03f, foot);  // shrink towards the water
+        height *= Smoothstep(lowestFoot + 0.002f, lowestFoot - 0.03f, foot);  // shrink towards the water
         if ((h >> 24) / 255.0f >= line.presence) height = 0.0f;
-        trees_.push_back({centre, foot + 0.01f * height, height, 5.0f + float((h >> 16) & 3),
-                          ((h >> 20) & 15) / 15.0f});
+        trees_.push_back(
+            {centre, foot + 0.01f * height, height, 5.0f + float((h >> 16) & 3), ((h >> 20) & 15) / 15.0f});
     }
 }
 
@@ -24,8 +23,8 @@ float SpruceRow::Coverage(float x, float y, float pixel) const
 {
     float reach = line_.maxHeight * line_.widthRatio;
     int first = std::max(0, int(std::floor((x - reach) / line_.spacing)) - 1 - firstIndex_);
-    int last = std::min(int(trees_.size()) - 1,
-                        int(std::floor((x + reach) / line_.spacing)) + 1 - firstIndex_);
+    int last =
+        std::min(int(trees_.size()) - 1, int(std::floor((x + reach) / line_.spacing)) + 1 - firstIndex_);
     float best = 0.0f;
     for (int i = first; i <= last; ++i) {
         const Spruce& tree = trees_[size_t(i)];
@@ -36,8 +35,7 @@ float SpruceRow::Coverage(float x, float y, float pixel) const
         float tierPhase = Fract(std::max(rise, 0.0f) * tree.tiers + tree.tierShift);
         float halfWidth =
             tree.height * line_.widthRatio * (1.0f - rise) * (0.6f + 0.4f * (1.0f - tierPhase));
-        float inside =
-            std::min(halfWidth - std::fabs(x - tree.centre), (1.0f - rise) * tree.height);
+        float inside = std::min(halfWidth - std::fabs(x - tree.centre), (1.0f - rise) * tree.height);
         best = std::max(best, ::Coverage(inside, pixel));
         if (best >= 1.0f) break;
     }
@@ -51,9 +49,8 @@ void ScatterStars(Image& image, int count, float brightness, uint64_t seed)
         float x = rng.Range(0.0f, float(image.Width())), y = rng.Range(0.0f, float(image.Height()));
         float magnitude = std::pow(rng.Unit(), 6.0f);
         float temperature = rng.Unit();
-        Rgb tint = temperature < 0.5f
-                       ? Mix(Hex(0xffd2a8), Hex(0xffffff), temperature * 2.0f)
-                       : Mix(Hex(0xffffff), Hex(0xb8ccff), temperature * 2.0f - 1.0f);
+        Rgb tint = temperature < 0.5f ? Mix(Hex(0xffd2a8), Hex(0xffffff), temperature * 2.0f)
+                                      : Mix(Hex(0xffffff), Hex(0xb8ccff), temperature * 2.0f - 1.0f);
         float sigma = 0.45f + 0.5f * magnitude;
         AddGlow(image, x, y, sigma, tint * (brightness * (0.08f + 1.4f * magnitude)));
     }

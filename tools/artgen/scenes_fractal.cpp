@@ -124,8 +124,7 @@ FernDensity GrowFern(int width, int height, float originX, float originY, float 
         x = nx;
         y = ny;
         if (i < 20) continue;  // let the point settle onto the attractor
-        float sx = originX + size * (x * cosine - y * sine),
-              sy = originY - size * (x * sine + y * cosine);
+        float sx = originX + size * (x * cosine - y * sine), sy = originY - size * (x * sine + y * cosine);
         int ix = int(sx), iy = int(sy);
         if (ix < 0 || iy < 0 || ix >= width || iy >= height) continue;
         fern.hits[size_t(iy) * width + ix] += 1.0f;
@@ -154,16 +153,15 @@ void PaintFern(Image& image)
     constexpr int kFrontPoints = 5000000, kBackPoints = 1200000;
     const int fineWidth = image.Width() * 2, fineHeight = image.Height() * 2;
     const float h = float(fineHeight), cells = float(fineWidth) * float(fineHeight);
-    FernDensity front = GrowFern(fineWidth, fineHeight, 0.2f * fineWidth, 1.04f * h, 0.118f * h,
-                                 -0.55f, kFrontPoints, 171u);
-    FernDensity back = GrowFern(fineWidth, fineHeight, 0.95f * fineWidth, 1.1f * h, 0.13f * h, 0.5f,
-                                kBackPoints, 172u);
+    FernDensity front =
+        GrowFern(fineWidth, fineHeight, 0.2f * fineWidth, 1.04f * h, 0.118f * h, -0.55f, kFrontPoints, 171u);
+    FernDensity back =
+        GrowFern(fineWidth, fineHeight, 0.95f * fineWidth, 1.1f * h, 0.13f * h, 0.5f, kBackPoints, 172u);
     BoxBlur(back.hits, fineWidth, fineHeight, 9,  // out of focus
             [fineWidth](int x, int y) { return size_t(y) * fineWidth + x; });
 
     // Hits per cell relative to an even spread of all points: how opaque a frond looks.
-    const float frontExposure = 0.67f * cells / kFrontPoints,
-                backExposure = 0.27f * cells / kBackPoints;
+    const float frontExposure = 0.67f * cells / kFrontPoints, backExposure = 0.27f * cells / kBackPoints;
     for (int y = 0; y < image.Height(); ++y) {
         for (int x = 0; x < image.Width(); ++x) {
             float hits = 0.0f, reach = 0.0f, haze = 0.0f;
@@ -176,12 +174,10 @@ void PaintFern(Image& image)
                 }
             }
             Rgb colour = WoodlandBackdrop((x + 0.5f) / image.Height(), (y + 0.5f) / image.Height());
-            colour =
-                Mix(colour, Hex(0x2f4a25), Clamp01(1.0f - std::exp(-haze * backExposure)) * 0.7f);
+            colour = Mix(colour, Hex(0x2f4a25), Clamp01(1.0f - std::exp(-haze * backExposure)) * 0.7f);
             float cover = Clamp01(1.0f - std::exp(-hits * frontExposure));
             float along = hits > 0.0f ? reach / hits : 0.0f;  // 0 at the stem's foot, 1 at the tip
-            Rgb frond =
-                Ramp({{0.0f, Hex(0x1f4a1f)}, {0.5f, Hex(0x4f8a2e)}, {1.0f, Hex(0xb4d46a)}}, along);
+            Rgb frond = Ramp({{0.0f, Hex(0x1f4a1f)}, {0.5f, Hex(0x4f8a2e)}, {1.0f, Hex(0xb4d46a)}}, along);
             image.At(x, y) = Mix(colour, frond * (0.75f + 0.35f * cover), cover);
         }
     }

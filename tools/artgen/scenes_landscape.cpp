@@ -36,8 +36,8 @@ Rgb DawnSky(const Dawn& dawn, float x, float y)
 
     // Thin cirrus streaks catching the first light.
     float streak = noise::Fbm(x * 1.6f, y * 9.0f, 4.0f, 11u);
-    float cirrus = Smoothstep(0.05f, 0.55f, streak) * Smoothstep(0.03f, 0.12f, y) *
-                   Smoothstep(0.30f, 0.18f, y);
+    float cirrus =
+        Smoothstep(0.05f, 0.55f, streak) * Smoothstep(0.03f, 0.12f, y) * Smoothstep(0.30f, 0.18f, y);
     sky = Mix(sky, Mix(Hex(0xe8a7a8), Hex(0xffd7b0), Smoothstep(0.5f, 0.1f, d)), cirrus * 0.45f);
     return sky;
 }
@@ -46,10 +46,8 @@ float RidgeHeight(int layer, float x)
 {
     float frequency = 1.5f + 0.5f * layer;
     float offset = 13.7f * layer;
-    float sharp =
-        noise::Ridged(x * frequency + offset, 0.37f * layer, 5.0f, 100u + uint32_t(layer));
-    float soft =
-        0.5f + 0.5f * noise::Curve(x * frequency * 0.5f + offset, 3.0f, 200u + uint32_t(layer));
+    float sharp = noise::Ridged(x * frequency + offset, 0.37f * layer, 5.0f, 100u + uint32_t(layer));
+    float soft = 0.5f + 0.5f * noise::Curve(x * frequency * 0.5f + offset, 3.0f, 200u + uint32_t(layer));
     return 0.75f * sharp + 0.5f * soft;
 }
 
@@ -72,8 +70,7 @@ Rgb RidgeColour(const Dawn& dawn, int layer, float x, float y)
 
     // Each valley holds a level sheet of mist, thicker far away and gently uneven.
     float level = LayerBase(layer) - 0.35f * LayerAmplitude(layer);
-    float wisps =
-        0.7f + 0.6f * noise::Fbm(x * 3.0f + layer, y * 14.0f, 3.0f, 400u + uint32_t(layer));
+    float wisps = 0.7f + 0.6f * noise::Fbm(x * 3.0f + layer, y * 14.0f, 3.0f, 400u + uint32_t(layer));
     float mist = Smoothstep(level - 0.05f, level + 0.07f, y) * (0.7f - 0.45f * nearness) * wisps;
     Rgb mistColour = Mix(Hex(0xdcc4d2), Hex(0xffe2c6), sunward);
     return Mix(colour, mistColour, Clamp01(mist));
@@ -83,8 +80,7 @@ Rgb RidgeColour(const Dawn& dawn, int layer, float x, float y)
 
 void PaintMountainDawn(Image& image)
 {
-    const float height = float(image.Height()), pixel = 1.0f / height,
-                width = WidthInHeights(image);
+    const float height = float(image.Height()), pixel = 1.0f / height, width = WidthInHeights(image);
     const Dawn dawn{0.68f * width, 0.255f};
     const int samples = int(image.Width()) * 4;
     std::vector<Profile> crests;
@@ -109,10 +105,8 @@ void PaintMountainDawn(Image& image)
         Rgb colour = first < 0 ? DawnSky(dawn, x, y) : Rgb{};
         for (int layer = std::max(first, 0); layer < kRidgeLayers; ++layer) {
             float cover = Coverage(y - crest[layer], pixel * 0.5f);
-            if (layer == kRidgeLayers - 2)
-                cover = std::max(cover, nearRow.Coverage(x, y, pixel * 0.5f));
-            if (layer == kRidgeLayers - 1)
-                cover = std::max(cover, nearestRow.Coverage(x, y, pixel * 0.5f));
+            if (layer == kRidgeLayers - 2) cover = std::max(cover, nearRow.Coverage(x, y, pixel * 0.5f));
+            if (layer == kRidgeLayers - 1) cover = std::max(cover, nearestRow.Coverage(x, y, pixel * 0.5f));
             if (cover > 0.0f) colour = Mix(colour, RidgeColour(dawn, layer, x, y), cover);
         }
         return colour;
@@ -147,8 +141,7 @@ auto RightShoreGround(float width)
 {
     return [width](float x) {
         float rise = Smoothstep(width - 0.6f, width + 0.05f, x);
-        return kWaterline + 0.01f -
-               0.10f * rise * (1.0f + 0.2f * noise::Curve(x * 3.0f, 3.0f, 43u));
+        return kWaterline + 0.01f - 0.10f * rise * (1.0f + 0.2f * noise::Curve(x * 3.0f, 3.0f, 43u));
     };
 }
 
@@ -170,16 +163,12 @@ struct ForestLake {
 
 Rgb EveningSky(float x, float y)
 {
-    Rgb sky = Ramp({{0.0f, Hex(0x52709a)},
-                    {0.30f, Hex(0x8ea9c6)},
-                    {0.50f, Hex(0xc9cfd2)},
-                    {0.60f, Hex(0xf0dcc0)}},
-                   y);
+    Rgb sky = Ramp(
+        {{0.0f, Hex(0x52709a)}, {0.30f, Hex(0x8ea9c6)}, {0.50f, Hex(0xc9cfd2)}, {0.60f, Hex(0xf0dcc0)}}, y);
     sky += Hex(0xffd8a8) * (0.18f * std::exp(-std::hypot(x - 1.05f, (y - 0.52f) * 2.0f) * 4.0f));
-    float clouds = Smoothstep(0.1f, 0.6f, noise::Fbm(x * 2.2f, y * 6.5f, 5.0f, 44u)) *
-                   Smoothstep(0.5f, 0.15f, y);
-    return Mix(sky, Mix(Hex(0xf4e6dc), Hex(0x9aa3b8), Smoothstep(0.1f, 0.45f, y) * 0.6f),
-               clouds * 0.55f);
+    float clouds =
+        Smoothstep(0.1f, 0.6f, noise::Fbm(x * 2.2f, y * 6.5f, 5.0f, 44u)) * Smoothstep(0.5f, 0.15f, y);
+    return Mix(sky, Mix(Hex(0xf4e6dc), Hex(0x9aa3b8), Smoothstep(0.1f, 0.45f, y) * 0.6f), clouds * 0.55f);
 }
 
 Rgb Foliage(Rgb dark, Rgb light, float x, float y, uint32_t seed)
@@ -193,11 +182,9 @@ Rgb AboveWater(const ForestLake& lake, float x, float y, float pixel)
     Rgb colour = EveningSky(x, y);
     float mountain = lake.mountain(x);
     float hazeDepth = Clamp01((y - mountain) / 0.12f);
-    colour =
-        Mix(colour, Mix(Hex(0x7d8cab), Hex(0xb7bccb), hazeDepth), Coverage(y - mountain, pixel));
+    colour = Mix(colour, Mix(Hex(0x7d8cab), Hex(0xb7bccb), hazeDepth), Coverage(y - mountain, pixel));
 
-    float farCover =
-        std::max(Coverage(y - lake.farGround(x), pixel), lake.farTrees.Coverage(x, y, pixel));
+    float farCover = std::max(Coverage(y - lake.farGround(x), pixel), lake.farTrees.Coverage(x, y, pixel));
     colour = Mix(colour, Hex(0x506673), farCover);
 
     float rightCover =
@@ -209,8 +196,8 @@ Rgb AboveWater(const ForestLake& lake, float x, float y, float pixel)
     colour = Mix(colour, Foliage(Hex(0x17292a), Hex(0x2a3f35), x, y, 48u), leftCover);
 
     // Mist lying on the water along the far shore.
-    float mist = std::exp(-(kWaterline - y) / 0.025f) *
-                 (0.55f + 0.3f * noise::Fbm(x * 5.0f, y * 30.0f, 3.0f, 49u));
+    float mist =
+        std::exp(-(kWaterline - y) / 0.025f) * (0.55f + 0.3f * noise::Fbm(x * 5.0f, y * 30.0f, 3.0f, 49u));
     return Mix(colour, Hex(0xdfe2e4), Clamp01(mist) * 0.6f);
 }
 
@@ -221,8 +208,7 @@ Rgb LakeSurface(const ForestLake& lake, float x, float y, float pixel)
     float wave = noise::Fbm(x * distance * 1.2f, distance * 5.0f, 3.0f, 50u);
     float mirrorY = kWaterline - below + below * 0.035f * wave;
     float mirrorX = x + below * 0.01f * noise::Gradient(x * distance, distance * 4.0f, 51u);
-    Rgb reflected =
-        AboveWater(lake, mirrorX, std::min(mirrorY, kWaterline - 1e-4f), pixel) * Hex(0xd4dfe0);
+    Rgb reflected = AboveWater(lake, mirrorX, std::min(mirrorY, kWaterline - 1e-4f), pixel) * Hex(0xd4dfe0);
     Rgb colour = Mix(reflected, Hex(0x1c2c30), Smoothstep(0.0f, 0.42f, below) * 0.55f);
     float glint = Smoothstep(0.55f, 0.95f, wave) * Smoothstep(0.3f, 0.0f, below);
     return colour + Hex(0xf0dcc0) * (glint * 0.10f);

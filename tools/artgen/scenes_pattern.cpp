@@ -82,8 +82,7 @@ float Sample(const Chemistry& c, const std::vector<float>& field, float x, float
     int ix = int(x), iy = int(y);
     float fx = x - ix, fy = y - iy;
     auto at = [&](int px, int py) { return field[c.At(px, py)]; };
-    return Mix(Mix(at(ix, iy), at(ix + 1, iy), fx), Mix(at(ix, iy + 1), at(ix + 1, iy + 1), fx),
-               fy);
+    return Mix(Mix(at(ix, iy), at(ix + 1, iy), fx), Mix(at(ix, iy + 1), at(ix + 1, iy + 1), fx), fy);
 }
 
 // The coral's surface: where the second chemical is, blurred so ridges come out rounded.
@@ -110,8 +109,7 @@ Chemistry GrowCoral(int width, int height)
 
 void PaintCoralGrowth(Image& image)
 {
-    const Chemistry c =
-        GrowCoral(image.Width() / kCoralScale + 1, image.Height() / kCoralScale + 1);
+    const Chemistry c = GrowCoral(image.Width() / kCoralScale + 1, image.Height() / kCoralScale + 1);
     const float height = float(image.Height());
     const std::vector<float> rounded = RoundedRelief(c);
     FillPixels(image, 2, [&](float px, float py) {
@@ -120,19 +118,16 @@ void PaintCoralGrowth(Image& image)
         auto relief = [&](float sx, float sy) { return Sample(c, rounded, sx, sy); };
         float slopeX = relief(gx + 0.5f, gy) - relief(gx - 0.5f, gy);
         float slopeY = relief(gx, gy + 0.5f) - relief(gx, gy - 0.5f);
-        float light =
-            Clamp01(0.6f - 2.2f * (slopeX * 0.6f + slopeY * 0.8f));  // from the upper left
-        float hollow = Clamp01(0.45f + 0.7f * relief(gx, gy));       // crevices stay dark
+        float light = Clamp01(0.6f - 2.2f * (slopeX * 0.6f + slopeY * 0.8f));  // from the upper left
+        float hollow = Clamp01(0.45f + 0.7f * relief(gx, gy));                 // crevices stay dark
 
         float x = px / height, y = py / height;
         float caustic = 0.5f + 0.5f * noise::Fbm(x * 7.0f, y * 7.0f, 3.0f, 182u);
         Rgb water = Mix(Hex(0x08202e), Hex(0x134a5e), caustic * (1.0f - 0.4f * y));
         float hue = 0.5f + 0.5f * noise::Fbm(x * 1.6f, y * 1.6f, 3.0f, 183u);
-        Rgb tint = Ramp({{0.0f, Hex(0x9a5ab0)},
-                         {0.35f, Hex(0xd65f72)},
-                         {0.65f, Hex(0xe37a4a)},
-                         {1.0f, Hex(0xe9b25a)}},
-                        hue);
+        Rgb tint = Ramp(
+            {{0.0f, Hex(0x9a5ab0)}, {0.35f, Hex(0xd65f72)}, {0.65f, Hex(0xe37a4a)}, {1.0f, Hex(0xe9b25a)}},
+            hue);
         Rgb flesh = Mix(tint * 0.3f, Mix(tint, Hex(0xffe4c8), 0.3f), light) * hollow;
         flesh += Hex(0xfff0e0) * (std::pow(light, 6.0f) * 0.3f);
         Rgb colour = Mix(water * (0.75f + 0.4f * caustic), flesh, Smoothstep(0.0f, 0.5f, v));
@@ -174,8 +169,7 @@ float LeafInside(const Leaf& leaf, float u, float v)
         blade = reach - r;
     } else {
         float along = std::clamp(v, -1.0f, 1.0f);
-        float width =
-            0.46f * std::pow(std::max(0.0f, 1.0f - along * along), 0.65f) * (1.0f - 0.2f * along);
+        float width = 0.46f * std::pow(std::max(0.0f, 1.0f - along * along), 0.65f) * (1.0f - 0.2f * along);
         if (leaf.kind == LeafKind::Oak)
             width *= 0.72f + 0.28f * std::cos(along * 3.14159f * 3.5f);
         else
@@ -189,15 +183,13 @@ Rgb LeafColour(const Leaf& leaf, float u, float v, float inside)
 {
     Rgb colour = Mix(leaf.base, leaf.tip, Smoothstep(-0.8f, 1.0f, v));
     float midrib = Smoothstep(0.035f, 0.0f, std::fabs(u)) * Smoothstep(1.0f, 0.6f, v);
-    float ribs =
-        leaf.kind == LeafKind::Maple
-            ? 0.0f
-            : Smoothstep(0.45f, 0.49f, std::fabs(Fract((v - std::fabs(u) * 0.9f) * 4.0f) - 0.5f));
+    float ribs = leaf.kind == LeafKind::Maple
+                     ? 0.0f
+                     : Smoothstep(0.45f, 0.49f, std::fabs(Fract((v - std::fabs(u) * 0.9f) * 4.0f) - 0.5f));
     colour = Mix(colour, colour * 1.3f + Rgb{0.05f, 0.04f, 0.0f}, std::max(midrib, ribs * 0.5f));
     float spots = Smoothstep(0.35f, 0.55f, noise::Fbm(u * 3.0f, v * 3.0f, 3.0f, leaf.seed));
     colour = Mix(colour, colour * Rgb{0.55f, 0.42f, 0.3f}, spots * 0.6f);
-    colour =
-        Mix(colour * Rgb{0.7f, 0.55f, 0.45f}, colour, Smoothstep(0.0f, 0.12f, inside));  // dry rims
+    colour = Mix(colour * Rgb{0.7f, 0.55f, 0.45f}, colour, Smoothstep(0.0f, 0.12f, inside));  // dry rims
     return colour * (0.85f + 0.18f * u);  // gently curled, lit from one side
 }
 
@@ -238,8 +230,8 @@ public:
             const Leaf& leaf = leaves[i];
             float reach = leaf.size * 1.4f + 0.03f;
             for (int row = Row(leaf.y - reach); row <= Row(leaf.y + reach + kShadowY); ++row)
-                for (int column = Column(leaf.x - reach);
-                     column <= Column(leaf.x + reach + kShadowX); ++column)
+                for (int column = Column(leaf.x - reach); column <= Column(leaf.x + reach + kShadowX);
+                     ++column)
                     bins_[size_t(row * columns_ + column)].push_back(int(i));
         }
     }
@@ -271,8 +263,7 @@ LeafPoint ToLeaf(const Leaf& leaf, float x, float y)
 
 Rgb Soil(float x, float y)
 {
-    return Mix(Hex(0x1e1812), Hex(0x3d3222),
-               0.5f + 0.5f * noise::Fbm(x * 8.0f, y * 8.0f, 5.0f, 192u));
+    return Mix(Hex(0x1e1812), Hex(0x3d3222), 0.5f + 0.5f * noise::Fbm(x * 8.0f, y * 8.0f, 5.0f, 192u));
 }
 
 // Front to back: each leaf hides, and shades, whatever lies beneath it.
@@ -302,8 +293,7 @@ Rgb LeafLitter(const std::vector<Leaf>& leaves, const LeafGrid& grid, float x, f
 
 void PaintAutumnLeaves(Image& image)
 {
-    const float height = float(image.Height()), pixel = 1.0f / height,
-                width = WidthInHeights(image);
+    const float height = float(image.Height()), pixel = 1.0f / height, width = WidthInHeights(image);
     const std::vector<Leaf> leaves = ScatterLeaves(width);
     const LeafGrid grid(leaves, width);
     FillPixels(image, 2, [&](float px, float py) {

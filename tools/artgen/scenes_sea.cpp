@@ -73,8 +73,7 @@ float Glitter(Vec d, Vec n, float facing, float unresolvedVariance)
     float cosine = std::max(Dot(half, n), 1e-3f);
     float variance = 0.0006f + unresolvedVariance;
     float tan2 = (1.0f - cosine * cosine) / (cosine * cosine);
-    float facets =
-        std::exp(-tan2 / variance) / (3.14159f * variance * cosine * cosine * cosine * cosine);
+    float facets = std::exp(-tan2 / variance) / (3.14159f * variance * cosine * cosine * cosine * cosine);
     return 0.04f * facets / (4.0f * facing);
 }
 
@@ -84,8 +83,7 @@ Rgb SeaSurface(Vec d, float focal)
     float x = d.x * t, z = d.z * t;
     // Waves finer than a sample are not drawn but roughen the mirror instead.
     float footprint = t * t / (kCameraHeight * focal);
-    float resolved =
-        std::clamp(std::log2(kLongestWave / (2.0f * footprint)), 0.0f, float(kWaveOctaves));
+    float resolved = std::clamp(std::log2(kLongestWave / (2.0f * footprint)), 0.0f, float(kWaveOctaves));
     float slopeX = 0.0f, slopeZ = 0.0f;
     const float e = 0.01f;
     for (int octave = 0; octave < kWaveOctaves; ++octave) {
@@ -164,8 +162,7 @@ float LighthouseInside(const Headland& h, float x, float y)
     float dx = std::fabs(x - h.towerX);
     float top = h.lanternY + 0.02f;
     float along = Clamp01((h.towerFoot - y) / (h.towerFoot - top));
-    float tower =
-        std::min(Mix(0.024f, 0.016f, along) - dx, std::min(y - top, h.towerFoot + 0.01f - y));
+    float tower = std::min(Mix(0.024f, 0.016f, along) - dx, std::min(y - top, h.towerFoot + 0.01f - y));
     float gallery = std::min(0.026f - dx, std::min(y - (top - 0.007f), top + 0.001f - y));
     float roofBase = h.lanternY - 0.018f;
     float roof = std::min(y - (roofBase - 0.022f + dx * 1.3f), roofBase + 0.002f - y);
@@ -184,8 +181,7 @@ float CottageInside(const Headland& h, float x, float y)
     float left = h.towerX + 0.05f, right = left + 0.10f, floor = h.cliff(left + 0.05f) + 0.01f;
     float walls = std::min({x - left, right - x, floor - y, y - (floor - 0.045f)});
     float ridge = floor - 0.045f - 0.03f;
-    float roof =
-        std::min(y - (ridge + std::fabs(x - (left + right) * 0.5f) * 0.6f), floor - 0.044f - y);
+    float roof = std::min(y - (ridge + std::fabs(x - (left + right) * 0.5f) * 0.6f), floor - 0.044f - y);
     roof = std::min(roof, std::min(x - left + 0.006f, right + 0.006f - x));
     return std::max(walls, roof);
 }
@@ -225,8 +221,8 @@ Layer Silhouettes(const Headland& h, float x, float y, float pixel)
 {
     float cliff = h.cliff(x);
     float headland = std::min(Coverage(y - cliff, pixel), Coverage(x - CliffFaceX(y), pixel));
-    float buildings = std::max(Coverage(LighthouseInside(h, x, y), pixel),
-                               Coverage(CottageInside(h, x, y), pixel));
+    float buildings =
+        std::max(Coverage(LighthouseInside(h, x, y), pixel), Coverage(CottageInside(h, x, y), pixel));
     Rgb colour = Mix(Hex(0x1e1b2e), Hex(0x0a0c18), Smoothstep(cliff, cliff + 0.04f, y));
     if (InsideLantern(h, x, y)) colour = Hex(0xffe7a6);
     float windowX = h.towerX + 0.10f, windowY = h.cliff(h.towerX + 0.1f) - 0.02f;
@@ -251,9 +247,8 @@ void PaintLighthouseCoast(Image& image)
         float starFade = Smoothstep(0.5f, 0.1f, y);  // stars give way to the afterglow
         return DuskSky(x, y) + stars.At(int(px), int(py)) * starFade;
     });
-    BlendPixels(image, 3, [&](float px, float py) {
-        return Silhouettes(h, px / height, py / height, pixel);
-    });
+    BlendPixels(image, 3,
+                [&](float px, float py) { return Silhouettes(h, px / height, py / height, pixel); });
     for (int y = 0; y < image.Height(); ++y)
         for (int x = 0; x < image.Width(); ++x)
             image.At(x, y) += LightBeams(h, (x + 0.5f) / height, (y + 0.5f) / height);

@@ -39,11 +39,9 @@ Rgb AuroraLight(float x, float y)
         float lower = Smoothstep(-0.03f, 0.004f, above);
         float upper = std::exp(-std::max(above, 0.0f) / c.height);
         float hem = std::exp(-std::max(above, 0.0f) / 0.015f);  // the lower edge glows brightest
-        float intensity =
-            c.strength * lower * (upper + 0.8f * hem) * (0.25f + 0.75f * rays * rays) * along;
+        float intensity = c.strength * lower * (upper + 0.8f * hem) * (0.25f + 0.75f * rays * rays) * along;
         Rgb colour = Mix(Hex(0x46d99a), Hex(0x7a5ad0), Smoothstep(0.03f, 0.26f, above));
-        colour = Mix(colour, Hex(0xd06a9a),
-                     Smoothstep(0.004f, -0.02f, above) * 0.6f);  // rosy fringe below
+        colour = Mix(colour, Hex(0xd06a9a), Smoothstep(0.004f, -0.02f, above) * 0.6f);  // rosy fringe below
         light += colour * intensity;
     }
     return light;
@@ -132,8 +130,7 @@ Layer Clouds(const Sunset& s, float x, float y)
     float cover = Smoothstep(0.0f, 0.3f, density) * Smoothstep(0.0f, 0.04f, elevation);
     if (cover <= 0.0f) return {};
     float towardsSun = CloudDensity(u - (x - s.sunX) * 0.08f, w + 0.15f);
-    float lit =
-        Clamp01(0.45f + 2.5f * (density - towardsSun) - 0.5f * Smoothstep(0.15f, 0.7f, elevation));
+    float lit = Clamp01(0.45f + 2.5f * (density - towardsSun) - 0.5f * Smoothstep(0.15f, 0.7f, elevation));
     float nearSun = std::exp(-std::hypot(x - s.sunX, elevation) * 2.5f);
     Rgb shadow = Mix(Hex(0x4a3a62), Hex(0x7a4e6e), nearSun);
     Rgb bright = Mix(Hex(0xf08a6a), Hex(0xffd596), nearSun);
@@ -176,16 +173,14 @@ float TreeCrowns(const Sunset& s, float x, float y, float pixel)
 
 void PaintSunsetClouds(Image& image)
 {
-    const float height = float(image.Height()), pixel = 1.0f / height,
-                width = WidthInHeights(image);
+    const float height = float(image.Height()), pixel = 1.0f / height, width = WidthInHeights(image);
     const Sunset sunset{0.62f * width, AcrossPicture(image, SunsetHillLine)};
     FillPixels(image, kSamples, [&](float px, float py) {
         float x = px / height, y = py / height;
         Rgb colour = SunsetSky(sunset, x, y);
         Layer clouds = Clouds(sunset, x, y);
         colour = Mix(colour, clouds.colour, clouds.alpha);
-        float land =
-            std::max(Coverage(y - sunset.hills(x), pixel), TreeCrowns(sunset, x, y, pixel));
+        float land = std::max(Coverage(y - sunset.hills(x), pixel), TreeCrowns(sunset, x, y, pixel));
         Rgb hill = Mix(Hex(0x2a1c2c), Hex(0x140e1a), Smoothstep(sunset.hills(x), 1.0f, y));
         return Mix(colour, hill, land);
     });
@@ -223,8 +218,7 @@ Rgb GalaxyLight(float x, float y)
 Rgb DeepSpace(float x, float y)
 {
     float haze = 0.5f + 0.5f * noise::Fbm(x * 1.5f, y * 1.5f, 4.0f, 142u);
-    return Mix(Hex(0x04050b), Hex(0x0d0b1e), haze) +
-           Hex(0x1b1030) * Smoothstep(0.6f, 0.9f, haze) * 0.5f;
+    return Mix(Hex(0x04050b), Hex(0x0d0b1e), haze) + Hex(0x1b1030) * Smoothstep(0.6f, 0.9f, haze) * 0.5f;
 }
 
 }  // namespace
@@ -234,8 +228,7 @@ void PaintSpiralGalaxy(Image& image)
     const float height = float(image.Height()), centreX = 0.5f * image.Width() / height;
     FillPixels(image, kSamples, [&](float px, float py) {
         float x = px / height, y = py / height;
-        return DeepSpace(x, y) +
-               ToneMap(GalaxyLight((x - centreX) * 0.5f, (y - 0.5f) * 0.5f), 1.2f);
+        return DeepSpace(x, y) + ToneMap(GalaxyLight((x - centreX) * 0.5f, (y - 0.5f) * 0.5f), 1.2f);
     });
     ScatterStars(image, 700, 0.8f, 143u);
 }

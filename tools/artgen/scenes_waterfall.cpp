@@ -54,18 +54,15 @@ Rgb Leafage(float x, float y, uint32_t seed)
         float nz = std::sqrt(std::max(0.0f, 1.0f - (dx * dx + dy * dy) * 1.6f));
         return Clamp01(-0.45f * dx - 0.6f * dy + 0.65f * nz);
     };
-    float light =
-        0.55f * dome(small, x * 46.0f, y * 46.0f) + 0.45f * dome(large, x * 13.0f, y * 13.0f);
+    float light = 0.55f * dome(small, x * 46.0f, y * 46.0f) + 0.45f * dome(large, x * 13.0f, y * 13.0f);
     float crevice = Smoothstep(0.0f, 0.12f, large.second - large.nearest);
     light *= 0.55f + 0.45f * crevice;
     light *= 0.8f + 0.2f * noise::Value(x * 160.0f, y * 160.0f, seed + 2u);
     float hue = 0.5f + 0.5f * noise::Fbm(x * 3.0f, y * 3.0f, 2.0f, seed + 3u);
-    float shrub =
-        noise::HashUnit(int32_t(large.id & 0xFFFF), 5, seed);  // each large clump its own green
+    float shrub = noise::HashUnit(int32_t(large.id & 0xFFFF), 5, seed);  // each large clump its own green
     Rgb lit = Mix(Mix(Hex(0x6f9a3e), Hex(0xa6b857), hue), Hex(0x4f7d3a), shrub * 0.6f);
-    return Ramp(
-        {{0.0f, Hex(0x0a160c)}, {0.45f, Mix(Hex(0x294622), Hex(0x1f3a26), shrub)}, {1.0f, lit}},
-        light);
+    return Ramp({{0.0f, Hex(0x0a160c)}, {0.45f, Mix(Hex(0x294622), Hex(0x1f3a26), shrub)}, {1.0f, lit}},
+                light);
 }
 
 // Wet boulders along the far edge of the pool.
@@ -95,15 +92,13 @@ Rgb RockFace(const Gorge& g, float px, float py, float x, float y)
     int up = std::max(gy - 3, 0), down = std::min(gy + 3, int(g.rock.size()) / g.gridWidth - 1);
     float h = at(gx, gy);
     float step = g.pixel / kSamples;  // between grid samples, in picture heights
-    float slopeX = ((at(gx + 1, gy) - h) + (at(right, gy) - at(left, gy)) / float(right - left)) /
-                   (2.0f * step);
-    float slopeY =
-        ((at(gx, gy + 1) - h) + (at(gx, down) - at(gx, up)) / float(down - up)) / (2.0f * step);
-    float light =
-        Clamp01(0.55f - 0.09f * (slopeX * 0.6f + slopeY * 0.8f));  // lit from the upper left
+    float slopeX =
+        ((at(gx + 1, gy) - h) + (at(right, gy) - at(left, gy)) / float(right - left)) / (2.0f * step);
+    float slopeY = ((at(gx, gy + 1) - h) + (at(gx, down) - at(gx, up)) / float(down - up)) / (2.0f * step);
+    float light = Clamp01(0.55f - 0.09f * (slopeX * 0.6f + slopeY * 0.8f));  // lit from the upper left
     float tint = 0.5f + 0.5f * noise::Fbm(x * 4.0f, y * 4.0f, 2.0f, 76u);
-    Rgb stone = Mix(Mix(Hex(0x38342f), Hex(0x2f3336), tint),
-                    Mix(Hex(0x8a7d6a), Hex(0x747a78), tint), Clamp01(h * 1.2f - 0.1f));
+    Rgb stone = Mix(Mix(Hex(0x38342f), Hex(0x2f3336), tint), Mix(Hex(0x8a7d6a), Hex(0x747a78), tint),
+                    Clamp01(h * 1.2f - 0.1f));
     Rgb colour = stone * (0.35f + 0.85f * light);
     float ledge = Clamp01(-slopeY * 0.08f);
     float patches = noise::Fbm(x * 6.0f, y * 8.0f, 4.0f, 65u);
@@ -131,8 +126,7 @@ Layer Curtain(const Gorge& g, float x, float y)
     float fall = Clamp01((y - lip) / (kPoolLine - lip));
     float streak = noise::Fbm(across * 6.0f + 3.0f, y * 2.0f, 4.0f, 66u) +
                    0.5f * noise::Fbm(across * 16.0f, y * 4.0f - 2.0f, 3.0f, 67u);
-    float body =
-        Smoothstep(1.05f, 0.7f, std::fabs(across)) * Smoothstep(lip - 0.012f, lip + 0.004f, y);
+    float body = Smoothstep(1.05f, 0.7f, std::fabs(across)) * Smoothstep(lip - 0.012f, lip + 0.004f, y);
     float thickness = body * (0.5f + 0.5f * Smoothstep(-0.5f, 0.4f, streak + 0.4f * fall));
     Rgb water = Mix(Hex(0x7f9aa5), Hex(0xf3f7f6), Smoothstep(-0.6f, 0.5f, streak + 0.5f * fall));
     water = water * (0.8f + 0.2f * (1.0f - std::fabs(across)));
@@ -148,18 +142,16 @@ Rgb Backdrop(const Gorge& g, float px, float py, float x, float y)
         Rgb trees = Leafage(x, y, 68u) * Mix(1.0f, 0.55f, Smoothstep(canopy + 0.02f, top, y));
         colour = Mix(Sky(y), trees, Coverage(y - canopy, g.pixel));
     }
-    if (y > top - g.pixel)
-        colour = Mix(colour, RockFace(g, px, py, x, y), Coverage(y - top, g.pixel));
+    if (y > top - g.pixel) colour = Mix(colour, RockFace(g, px, py, x, y), Coverage(y - top, g.pixel));
     Layer water = Curtain(g, x, y);
     colour = Mix(colour, water.colour, water.alpha);
     float boulder = g.boulders(x);
     if (y > boulder - g.pixel) {
         float shade = 0.35f + 0.5f * Smoothstep(boulder + 0.03f, boulder, y);
-        Rgb stone = Mix(Hex(0x23282a), Hex(0x5d6460),
-                        0.5f + 0.5f * noise::Fbm(x * 30.0f, y * 30.0f, 3.0f, 77u));
-        colour =
-            Mix(colour, stone * shade,
-                Coverage(y - boulder, g.pixel) * Smoothstep(0.2f, 0.5f, std::fabs(x - g.centre)));
+        Rgb stone =
+            Mix(Hex(0x23282a), Hex(0x5d6460), 0.5f + 0.5f * noise::Fbm(x * 30.0f, y * 30.0f, 3.0f, 77u));
+        colour = Mix(colour, stone * shade,
+                     Coverage(y - boulder, g.pixel) * Smoothstep(0.2f, 0.5f, std::fabs(x - g.centre)));
     }
     return colour;
 }
@@ -181,11 +173,10 @@ Rgb Pool(const Gorge& g, float px, float py, float x, float y)
 // Leafy masses that frame the picture in the lower corners.
 Layer Foliage(const Gorge& g, float x, float y)
 {
-    float side =
-        std::max(Smoothstep(0.5f, 0.0f, x), 0.92f * Smoothstep(g.width - 0.32f, g.width, x));
+    float side = std::max(Smoothstep(0.5f, 0.0f, x), 0.92f * Smoothstep(g.width - 0.32f, g.width, x));
     noise::Cell clump = noise::Voronoi(x * 12.0f, y * 12.0f, 78u);
-    float mass = side * 1.2f + 0.3f * noise::Fbm(x * 5.0f, y * 5.0f, 4.0f, 71u) +
-                 (y - 0.75f) * 0.9f + 0.08f * (0.6f - clump.nearest);
+    float mass = side * 1.2f + 0.3f * noise::Fbm(x * 5.0f, y * 5.0f, 4.0f, 71u) + (y - 0.75f) * 0.9f +
+                 0.08f * (0.6f - clump.nearest);
     float cover = Coverage(mass - 0.55f, 0.01f);
     if (cover <= 0.0f) return {};
     return {Leafage(x, y, 72u) * Mix(0.6f, 1.0f, Smoothstep(0.55f, 0.8f, mass)), cover};
@@ -215,11 +206,9 @@ void PaintWaterfall(Image& image)
         float x = px / height, y = py / height;
         Rgb colour = y < kPoolLine ? Backdrop(g, px, py, x, y) : Pool(g, px, py, x, y);
         float base = std::hypot((x - g.centre) / 0.45f, (y - kPoolLine) / 0.13f);
-        float mist =
-            std::exp(-base * base) * (0.55f + 0.45f * noise::Fbm(x * 4.0f, y * 6.0f, 4.0f, 73u));
+        float mist = std::exp(-base * base) * (0.55f + 0.45f * noise::Fbm(x * 4.0f, y * 6.0f, 4.0f, 73u));
         colour = Mix(colour, Hex(0xe9eff0), Clamp01(mist) * 0.65f);
-        colour =
-            Mix(colour, Hex(0xd8e2e4), 0.18f * Smoothstep(0.45f, 0.95f, y));  // spray hangs low
+        colour = Mix(colour, Hex(0xd8e2e4), 0.18f * Smoothstep(0.45f, 0.95f, y));  // spray hangs low
         Layer leaves = Foliage(g, x, y);
         return Mix(colour, leaves.colour, leaves.alpha);
     });

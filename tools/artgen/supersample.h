@@ -16,8 +16,7 @@ template <class Visit>
 void ForEachSample(int x, int y, int samples, Visit visit)
 {
     for (int sy = 0; sy < samples; ++sy)
-        for (int sx = 0; sx < samples; ++sx)
-            visit(x + (sx + 0.5f) / samples, y + (sy + 0.5f) / samples);
+        for (int sx = 0; sx < samples; ++sx) visit(x + (sx + 0.5f) / samples, y + (sy + 0.5f) / samples);
 }
 
 // The layers shade(px, py) over one pixel's samples, added up: premultiplied colour and cover.

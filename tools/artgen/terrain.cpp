@@ -44,8 +44,7 @@ private:
     Rgb partial_;  // light gathered so far in the row that holds top_
 };
 
-void MarchColumn(const TerrainScene& scene, std::vector<Rgb>& pixels, int column, int width,
-                 int height)
+void MarchColumn(const TerrainScene& scene, std::vector<Rgb>& pixels, int column, int width, int height)
 {
     const TerrainView& v = scene.view;
     const float focal = v.focal * float(width), horizon = v.horizon * float(height);
@@ -84,8 +83,7 @@ void MarchColumn(const TerrainScene& scene, std::vector<Rgb>& pixels, int column
         previousRow = row;
         previousColour = colour;
     }
-    painter.CoverUpTo(0.0f,
-                      [&](float centre) { return scene.sky(right, (horizon - centre) / focal); });
+    painter.CoverUpTo(0.0f, [&](float centre) { return scene.sky(right, (horizon - centre) / focal); });
 }
 
 }  // namespace
@@ -94,8 +92,7 @@ void RenderTerrain(Image& image, const TerrainScene& scene, int supersample)
 {
     const int width = image.Width() * supersample, height = image.Height() * supersample;
     std::vector<Rgb> pixels(size_t(width) * height);
-    for (int column = 0; column < width; ++column)
-        MarchColumn(scene, pixels, column, width, height);
+    for (int column = 0; column < width; ++column) MarchColumn(scene, pixels, column, width, height);
 
     // Each sample of the grid lies in its own fine pixel, so the average is a box filter.
     FillPixels(image, supersample, [&](float px, float py) {
