@@ -98,20 +98,25 @@ bool IsGrey(const IndexedPicture& p)
     return true;
 }
 
-// Sizes in range, pairs (1,2), (3,4) ... alike in both styles, grey style really grey.
+// What is wrong with picture i of the set, if anything: sizes in range, pairs (1,2), (3,4) ...
+// alike in both styles, the grey style really grey.
+const char* FaultIn(const std::vector<PictureFile>& files, size_t i)
+{
+    const size_t count = Subjects().size();
+    const IndexedPicture& p = files[i].picture;
+    const IndexedPicture& partner = files[i ^ 1].picture;
+    const IndexedPicture& twin = files[i < count ? i + count : i - count].picture;
+    if (!SizeIsAllowed(p)) return "size out of range";
+    if (p.width != partner.width || p.height != partner.height) return "pair sizes differ";
+    if (p.width != twin.width || p.height != twin.height) return "styles differ in size";
+    if ((i >= count) != IsGrey(p)) return "wrong palette kind";
+    return nullptr;
+}
+
 bool SetIsConsistent(const std::vector<PictureFile>& files, std::ostream& log)
 {
-    size_t count = Subjects().size();
     for (size_t i = 0; i < files.size(); ++i) {
-        const IndexedPicture& p = files[i].picture;
-        const IndexedPicture& partner = files[i ^ 1].picture;
-        const IndexedPicture& twin = files[i < count ? i + count : i - count].picture;
-        const char* fault = !SizeIsAllowed(p)                                        ? "size out of range"
-                            : p.width != partner.width || p.height != partner.height ? "pair sizes differ"
-                            : p.width != twin.width || p.height != twin.height ? "styles differ in size"
-                            : (i >= count) != IsGrey(p)                        ? "wrong palette kind"
-                                                                               : nullptr;
-        if (fault) {
+        if (const char* fault = FaultIn(files, i)) {
             log << files[i].name << ": " << fault << "\n";
             return false;
         }
