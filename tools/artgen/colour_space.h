@@ -9,20 +9,12 @@ struct Lab {
     float l = 0.0f;
     float a = 0.0f;
     float b = 0.0f;
+
+    Lab operator+(Lab y) const { return {l + y.l, a + y.a, b + y.b}; }
+    Lab operator-(Lab y) const { return {l - y.l, a - y.a, b - y.b}; }
+    Lab operator*(float s) const { return {l * s, a * s, b * s}; }
 };
 
-inline Lab operator+(Lab x, Lab y)
-{
-    return {x.l + y.l, x.a + y.a, x.b + y.b};
-}
-inline Lab operator-(Lab x, Lab y)
-{
-    return {x.l - y.l, x.a - y.a, x.b - y.b};
-}
-inline Lab operator*(Lab x, float s)
-{
-    return {x.l * s, x.a * s, x.b * s};
-}
 inline float DistanceSquared(Lab x, Lab y)
 {
     Lab d = x - y;

@@ -12,28 +12,13 @@ struct Rgb {
     float r = 0.0f;
     float g = 0.0f;
     float b = 0.0f;
-};
 
-inline Rgb operator+(Rgb x, Rgb y)
-{
-    return {x.r + y.r, x.g + y.g, x.b + y.b};
-}
-inline Rgb operator-(Rgb x, Rgb y)
-{
-    return {x.r - y.r, x.g - y.g, x.b - y.b};
-}
-inline Rgb operator*(Rgb x, Rgb y)
-{
-    return {x.r * y.r, x.g * y.g, x.b * y.b};
-}
-inline Rgb operator*(Rgb x, float s)
-{
-    return {x.r * s, x.g * s, x.b * s};
-}
-inline Rgb& operator+=(Rgb& x, Rgb y)
-{
-    return x = x + y;
-}
+    Rgb operator+(Rgb y) const { return {r + y.r, g + y.g, b + y.b}; }
+    Rgb operator-(Rgb y) const { return {r - y.r, g - y.g, b - y.b}; }
+    Rgb operator*(Rgb y) const { return {r * y.r, g * y.g, b * y.b}; }
+    Rgb operator*(float s) const { return {r * s, g * s, b * s}; }
+    Rgb& operator+=(Rgb y) { return *this = *this + y; }
+};
 
 // 0xRRGGBB as written in a colour picker.
 inline Rgb Hex(uint32_t rgb)
