@@ -1,4 +1,4 @@
-// Writes and re-reads 8-bit BMP files byte by byte, little-endian, apart from the host's structs.
+// Writes and re-reads 8-bit BMP files byte by byte, little-endian, independent of the host's structs.
 #include "bmp_writer.h"
 
 #include "dib_bytes.h"

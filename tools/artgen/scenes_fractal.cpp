@@ -1,4 +1,4 @@
-// Fractals: a Mandelbrot set detail, a spiralling Julia set, a fern grown by iterated maps.
+// Fractals: a Mandelbrot set detail, a spiralling Julia set, a fern grown by an iterated function system.
 #include <cmath>
 #include <vector>
 

@@ -1,4 +1,4 @@
-// A waterfall in a mossy gorge: rock face, falling curtain, pool with foam and mist, foliage.
+// A waterfall in a mossy gorge: rock face, falling curtain, pool with foam and mist, framing foliage.
 #include <algorithm>
 #include <cmath>
 #include <vector>
