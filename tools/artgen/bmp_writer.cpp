@@ -1,34 +1,20 @@
 // Writes and re-reads 8-bit BMP files byte by byte, little-endian, independent of the host's structs.
 #include "bmp_writer.h"
 
+#include "dib_bytes.h"
 #include "rle8.h"
 
 namespace {
 
 constexpr uint32_t kFileHeaderSize = 14;
-constexpr uint32_t kInfoHeaderSize = 40;
 constexpr uint32_t kColourCount = 256;
 constexpr uint32_t kPixelOffset = kFileHeaderSize + kInfoHeaderSize + kColourCount * 4;  // 1078
 constexpr int32_t kPixelsPerMetre = 2835;                                                // 72 dpi
 
-void Put16(std::vector<uint8_t>& out, uint32_t v) {
-    out.push_back(uint8_t(v));
-    out.push_back(uint8_t(v >> 8));
-}
-
-void Put32(std::vector<uint8_t>& out, uint32_t v) {
-    Put16(out, v & 0xFFFF);
-    Put16(out, v >> 16);
-}
-
-uint32_t Get16(const std::vector<uint8_t>& in, size_t at) { return uint32_t(in[at]) | uint32_t(in[at + 1]) << 8; }
-uint32_t Get32(const std::vector<uint8_t>& in, size_t at) { return Get16(in, at) | Get16(in, at + 2) << 16; }
-
-size_t RowStride(int width) { return (size_t(width) + 3) & ~size_t(3); }
-
-std::vector<uint8_t> UncompressedRows(const IndexedPicture& picture) {
+std::vector<uint8_t> UncompressedRows(const IndexedPicture& picture)
+{
     std::vector<uint8_t> out;
-    size_t stride = RowStride(picture.width);
+    size_t stride = RowBytes(picture.width, 8);
     for (int y = picture.height - 1; y >= 0; --y) {
         const uint8_t* row = picture.pixels.data() + size_t(y) * picture.width;
         out.insert(out.end(), row, row + picture.width);
@@ -37,8 +23,9 @@ std::vector<uint8_t> UncompressedRows(const IndexedPicture& picture) {
     return out;
 }
 
-bool ReadUncompressedRows(const std::vector<uint8_t>& file, IndexedPicture& picture, std::string& error) {
-    size_t stride = RowStride(picture.width);
+bool ReadUncompressedRows(const std::vector<uint8_t>& file, IndexedPicture& picture, std::string& error)
+{
+    size_t stride = RowBytes(picture.width, 8);
     picture.pixels.resize(size_t(picture.width) * picture.height);
     for (int row = 0; row < picture.height; ++row) {
         size_t from = kPixelOffset + size_t(row) * stride;
@@ -56,8 +43,10 @@ bool ReadUncompressedRows(const std::vector<uint8_t>& file, IndexedPicture& pict
 
 }  // namespace
 
-std::vector<uint8_t> BuildBmp(const IndexedPicture& picture, BmpCompression compression) {
-    std::vector<uint8_t> pixels = compression == BmpCompression::Rle8 ? EncodeRle8(picture) : UncompressedRows(picture);
+std::vector<uint8_t> BuildBmp(const IndexedPicture& picture, BmpCompression compression)
+{
+    std::vector<uint8_t> pixels =
+        compression == BmpCompression::Rle8 ? EncodeRle8(picture) : UncompressedRows(picture);
     std::vector<uint8_t> out;
     out.reserve(kPixelOffset + pixels.size());
     out.push_back('B');
@@ -66,17 +55,8 @@ std::vector<uint8_t> BuildBmp(const IndexedPicture& picture, BmpCompression comp
     Put32(out, 0);  // two reserved words
     Put32(out, kPixelOffset);
 
-    Put32(out, kInfoHeaderSize);
-    Put32(out, uint32_t(picture.width));
-    Put32(out, uint32_t(picture.height));  // positive: bottom-up
-    Put16(out, 1);                         // planes
-    Put16(out, 8);                         // bits per pixel
-    Put32(out, uint32_t(compression));
-    Put32(out, uint32_t(pixels.size()));
-    Put32(out, uint32_t(kPixelsPerMetre));
-    Put32(out, uint32_t(kPixelsPerMetre));
-    Put32(out, kColourCount);  // colours used
-    Put32(out, 0);             // all colours important
+    PutInfoHeader(out, {picture.width, picture.height, 8, uint32_t(compression), uint32_t(pixels.size()),
+                        kPixelsPerMetre, kColourCount});
 
     for (const PaletteColour& c : picture.palette) {
         out.push_back(c.blue);
@@ -89,7 +69,8 @@ std::vector<uint8_t> BuildBmp(const IndexedPicture& picture, BmpCompression comp
 }
 
 bool ReadBmp(const std::vector<uint8_t>& file, IndexedPicture& picture, BmpCompression& compression,
-             std::string& error) {
+             std::string& error)
+{
     auto expect = [&](bool condition, const char* what) {
         if (!condition) error = what;
         return condition;
@@ -108,7 +89,8 @@ bool ReadBmp(const std::vector<uint8_t>& file, IndexedPicture& picture, BmpCompr
     uint32_t scheme = Get32(file, 30);
     if (!expect(scheme == 0 || scheme == 1, "biCompression is neither BI_RGB nor BI_RLE8")) return false;
     uint32_t imageSize = Get32(file, 34);
-    if (!expect(imageSize == file.size() - kPixelOffset, "biSizeImage differs from the pixel data size")) return false;
+    if (!expect(imageSize == file.size() - kPixelOffset, "biSizeImage differs from the pixel data size"))
+        return false;
     if (!expect(Get32(file, 38) == uint32_t(kPixelsPerMetre) && Get32(file, 42) == uint32_t(kPixelsPerMetre),
                 "resolution is not 2835 pixels per metre"))
         return false;
@@ -127,6 +109,7 @@ bool ReadBmp(const std::vector<uint8_t>& file, IndexedPicture& picture, BmpCompr
     compression = BmpCompression(scheme);
     if (compression == BmpCompression::Rle8)
         return DecodeRle8(file.data() + kPixelOffset, imageSize, width, height, picture.pixels, error);
-    if (!expect(imageSize == RowStride(width) * size_t(height), "BI_RGB pixel data has the wrong size")) return false;
+    if (!expect(imageSize == RowBytes(width, 8) * size_t(height), "BI_RGB pixel data has the wrong size"))
+        return false;
     return ReadUncompressedRows(file, picture, error);
 }

@@ -9,31 +9,37 @@ struct Lab {
     float l = 0.0f;
     float a = 0.0f;
     float b = 0.0f;
+
+    Lab operator+(Lab y) const { return {l + y.l, a + y.a, b + y.b}; }
+    Lab operator-(Lab y) const { return {l - y.l, a - y.a, b - y.b}; }
+    Lab operator*(float s) const { return {l * s, a * s, b * s}; }
 };
 
-inline Lab operator+(Lab x, Lab y) { return {x.l + y.l, x.a + y.a, x.b + y.b}; }
-inline Lab operator-(Lab x, Lab y) { return {x.l - y.l, x.a - y.a, x.b - y.b}; }
-inline Lab operator*(Lab x, float s) { return {x.l * s, x.a * s, x.b * s}; }
-inline float DistanceSquared(Lab x, Lab y) {
+inline float DistanceSquared(Lab x, Lab y)
+{
     Lab d = x - y;
     return d.l * d.l + d.a * d.a + d.b * d.b;
 }
 
-inline float ToLinear(float display) {
+inline float ToLinear(float display)
+{
     float c = Clamp01(display);
     return c <= 0.04045f ? c / 12.92f : std::pow((c + 0.055f) / 1.055f, 2.4f);
 }
 
-inline float ToDisplay(float linear) {
+inline float ToDisplay(float linear)
+{
     float c = std::max(0.0f, linear);
     return c <= 0.0031308f ? c * 12.92f : 1.055f * std::pow(c, 1.0f / 2.4f) - 0.055f;
 }
 
-inline float LinearLuminance(Rgb display) {
+inline float LinearLuminance(Rgb display)
+{
     return 0.2126f * ToLinear(display.r) + 0.7152f * ToLinear(display.g) + 0.0722f * ToLinear(display.b);
 }
 
-inline Lab ToLab(Rgb display) {
+inline Lab ToLab(Rgb display)
+{
     float r = ToLinear(display.r), g = ToLinear(display.g), b = ToLinear(display.b);
     float l = std::cbrt(0.4122214708f * r + 0.5363325363f * g + 0.0514459929f * b);
     float m = std::cbrt(0.2119034982f * r + 0.6806995451f * g + 0.1073969566f * b);
@@ -43,7 +49,8 @@ inline Lab ToLab(Rgb display) {
             0.0259040371f * l + 0.7827717662f * m - 0.8086757660f * s};
 }
 
-inline Rgb FromLab(Lab c) {
+inline Rgb FromLab(Lab c)
+{
     float l = c.l + 0.3963377774f * c.a + 0.2158037573f * c.b;
     float m = c.l - 0.1055613458f * c.a - 0.0638541728f * c.b;
     float s = c.l - 0.0894841775f * c.a - 1.2914855480f * c.b;

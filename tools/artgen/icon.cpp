@@ -3,38 +3,46 @@
 
 #include <cmath>
 
+#include "dib_bytes.h"
 #include "image.h"
+#include "supersample.h"
 
 namespace {
 
 constexpr int kSizes[] = {48, 32, 16};
 constexpr int kSubsamples = 8;
 
-struct Paint {
-    Rgb colour;
-    float alpha;
-};
-
 // Signed distance to a rounded square filling the unit square (negative inside).
-float RoundedSquareDistance(float u, float v, float inset, float radius) {
-    float half = 0.5f - inset;
-    float qx = std::fabs(u - 0.5f) - (half - radius), qy = std::fabs(v - 0.5f) - (half - radius);
+float RoundedSquareDistance(float u, float v, float radius)
+{
+    float qx = std::fabs(u - 0.5f) - (0.5f - radius), qy = std::fabs(v - 0.5f) - (0.5f - radius);
     float outside = std::hypot(std::max(qx, 0.0f), std::max(qy, 0.0f));
     return outside + std::min(std::max(qx, qy), 0.0f) - radius;
 }
 
-Rgb Sky(float v, float horizon) {
+Rgb Sky(float v, float horizon)
+{
     return Ramp({{0.0f, Hex(0x3558a0)}, {0.5f, Hex(0x9168ac)}, {0.8f, Hex(0xec8262)}, {1.0f, Hex(0xfbc46c)}},
                 v / horizon);
 }
 
-bool InsideSun(float u, float v) { return std::hypot(u - 0.64f, v - 0.47f) < 0.16f; }
+bool InsideSun(float u, float v)
+{
+    return std::hypot(u - 0.64f, v - 0.47f) < 0.16f;
+}
 
-float FarRidge(float u) { return 0.40f + 0.95f * std::fabs(u - 0.80f); }
-float NearRidge(float u) { return 0.29f + 1.15f * std::fabs(u - 0.33f); }
+float FarRidge(float u)
+{
+    return 0.40f + 0.95f * std::fabs(u - 0.80f);
+}
+float NearRidge(float u)
+{
+    return 0.29f + 1.15f * std::fabs(u - 0.33f);
+}
 
 // The landscape inside the frame; detail that would only blur away is left out at 16 pixels.
-Rgb Landscape(float u, float v, int size) {
+Rgb Landscape(float u, float v, int size)
+{
     const float horizon = 0.62f;
     if (v >= horizon) {
         Rgb water = Mix(Hex(0x1f4a78), Hex(0x0e2442), (v - horizon) / (1.0f - horizon));
@@ -55,10 +63,11 @@ Rgb Landscape(float u, float v, int size) {
     return Sky(v, horizon);
 }
 
-Paint IconPaint(float u, float v, int size) {
+Layer IconPaint(float u, float v, int size)
+{
     const float pixel = 1.0f / float(size);
     const float radius = 0.2f;
-    float d = RoundedSquareDistance(u, v, 0.0f, radius);
+    float d = RoundedSquareDistance(u, v, radius);
     if (d > 0.0f) return {Rgb{}, 0.0f};
     const float outline = std::max(pixel, 0.03f);
     if (d > -outline) return {Hex(0x141a2e), 1.0f};
@@ -68,57 +77,36 @@ Paint IconPaint(float u, float v, int size) {
 }
 
 // Straight (non-premultiplied) BGRA rows, top row first.
-std::vector<uint8_t> DrawIcon(int size) {
+std::vector<uint8_t> DrawIcon(int size)
+{
     std::vector<uint8_t> bgra(size_t(size) * size * 4);
     for (int y = 0; y < size; ++y) {
         for (int x = 0; x < size; ++x) {
-            Rgb premultiplied;
-            float alpha = 0.0f;
-            for (int sy = 0; sy < kSubsamples; ++sy) {
-                for (int sx = 0; sx < kSubsamples; ++sx) {
-                    float u = (x + (sx + 0.5f) / kSubsamples) / size, v = (y + (sy + 0.5f) / kSubsamples) / size;
-                    Paint p = IconPaint(u, v, size);
-                    premultiplied += p.colour * p.alpha;
-                    alpha += p.alpha;
-                }
-            }
-            alpha /= float(kSubsamples * kSubsamples);
-            Rgb colour = alpha > 0.0f ? premultiplied * (1.0f / (alpha * kSubsamples * kSubsamples)) : Rgb{};
+            Layer sum = SumLayers(x, y, kSubsamples, [size](float px, float py) {
+                return IconPaint(px / size, py / size, size);
+            });
+            float alpha = sum.alpha / float(kSubsamples * kSubsamples);
+            Rgb colour = alpha > 0.0f ? sum.colour * (1.0f / (alpha * kSubsamples * kSubsamples)) : Rgb{};
             uint8_t* out = &bgra[(size_t(y) * size + x) * 4];
-            out[0] = uint8_t(Clamp01(colour.b) * 255.0f + 0.5f);
-            out[1] = uint8_t(Clamp01(colour.g) * 255.0f + 0.5f);
-            out[2] = uint8_t(Clamp01(colour.r) * 255.0f + 0.5f);
-            out[3] = uint8_t(alpha * 255.0f + 0.5f);
+            out[0] = ToByte(colour.b);
+            out[1] = ToByte(colour.g);
+            out[2] = ToByte(colour.r);
+            out[3] = ToByte(alpha);
         }
     }
     return bgra;
 }
 
-void Put16(std::vector<uint8_t>& out, uint32_t v) {
-    out.push_back(uint8_t(v));
-    out.push_back(uint8_t(v >> 8));
-}
-
-void Put32(std::vector<uint8_t>& out, uint32_t v) {
-    Put16(out, v & 0xFFFF);
-    Put16(out, v >> 16);
-}
-
 // BITMAPINFOHEADER (double height: colour rows, then mask rows), bottom-up colours, AND mask.
-std::vector<uint8_t> IconImage(int size) {
+std::vector<uint8_t> IconImage(int size)
+{
     std::vector<uint8_t> bgra = DrawIcon(size);
-    size_t maskStride = ((size_t(size) + 31) / 32) * 4;
+    size_t maskStride = RowBytes(size, 1);
     std::vector<uint8_t> out;
-    Put32(out, 40);
-    Put32(out, uint32_t(size));
-    Put32(out, uint32_t(size * 2));
-    Put16(out, 1);
-    Put16(out, 32);
-    Put32(out, 0);
-    Put32(out, uint32_t(bgra.size() + maskStride * size));
-    for (int i = 0; i < 4; ++i) Put32(out, 0);
+    PutInfoHeader(out, {size, size * 2, 32, 0, uint32_t(bgra.size() + maskStride * size), 0, 0});
     for (int y = size - 1; y >= 0; --y)
-        out.insert(out.end(), bgra.begin() + long(size_t(y) * size * 4), bgra.begin() + long(size_t(y + 1) * size * 4));
+        out.insert(out.end(), bgra.begin() + long(size_t(y) * size * 4),
+                   bgra.begin() + long(size_t(y + 1) * size * 4));
     for (int y = size - 1; y >= 0; --y) {
         std::vector<uint8_t> row(maskStride, 0);
         for (int x = 0; x < size; ++x)
@@ -130,7 +118,8 @@ std::vector<uint8_t> IconImage(int size) {
 
 }  // namespace
 
-std::vector<uint8_t> BuildIcon() {
+std::vector<uint8_t> BuildIcon()
+{
     const uint32_t count = sizeof kSizes / sizeof kSizes[0];
     std::vector<std::vector<uint8_t>> images;
     for (int size : kSizes) images.push_back(IconImage(size));

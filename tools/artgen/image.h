@@ -12,44 +12,54 @@ struct Rgb {
     float r = 0.0f;
     float g = 0.0f;
     float b = 0.0f;
+
+    Rgb operator+(Rgb y) const { return {r + y.r, g + y.g, b + y.b}; }
+    Rgb operator-(Rgb y) const { return {r - y.r, g - y.g, b - y.b}; }
+    Rgb operator*(Rgb y) const { return {r * y.r, g * y.g, b * y.b}; }
+    Rgb operator*(float s) const { return {r * s, g * s, b * s}; }
+    Rgb& operator+=(Rgb y) { return *this = *this + y; }
 };
 
-inline Rgb operator+(Rgb x, Rgb y) { return {x.r + y.r, x.g + y.g, x.b + y.b}; }
-inline Rgb operator-(Rgb x, Rgb y) { return {x.r - y.r, x.g - y.g, x.b - y.b}; }
-inline Rgb operator*(Rgb x, Rgb y) { return {x.r * y.r, x.g * y.g, x.b * y.b}; }
-inline Rgb operator*(Rgb x, float s) { return {x.r * s, x.g * s, x.b * s}; }
-inline Rgb operator*(float s, Rgb x) { return x * s; }
-inline Rgb& operator+=(Rgb& x, Rgb y) { return x = x + y; }
-
 // 0xRRGGBB as written in a colour picker.
-inline Rgb Hex(uint32_t rgb) {
+inline Rgb Hex(uint32_t rgb)
+{
     return {((rgb >> 16) & 255) / 255.0f, ((rgb >> 8) & 255) / 255.0f, (rgb & 255) / 255.0f};
 }
 
-inline float Clamp01(float x) { return std::min(1.0f, std::max(0.0f, x)); }
-inline float Mix(float a, float b, float t) { return a + (b - a) * t; }
-inline Rgb Mix(Rgb a, Rgb b, float t) { return a + (b - a) * t; }
-inline float Fract(float x) { return x - std::floor(x); }
+inline float Clamp01(float x)
+{
+    return std::min(1.0f, std::max(0.0f, x));
+}
+inline float Mix(float a, float b, float t)
+{
+    return a + (b - a) * t;
+}
+inline Rgb Mix(Rgb a, Rgb b, float t)
+{
+    return a + (b - a) * t;
+}
+inline float Fract(float x)
+{
+    return x - std::floor(x);
+}
 
-inline float Smoothstep(float edge0, float edge1, float x) {
+inline float Smoothstep(float edge0, float edge1, float x)
+{
     float t = Clamp01((x - edge0) / (edge1 - edge0));
     return t * t * (3.0f - 2.0f * t);
 }
 
-inline Rgb Clamp01(Rgb c) { return {Clamp01(c.r), Clamp01(c.g), Clamp01(c.b)}; }
-
-// Rough perceived brightness of a display colour, for tinting decisions inside scenes.
-inline float Brightness(Rgb c) { return 0.2126f * c.r + 0.7152f * c.g + 0.0722f * c.b; }
-
-// Brightness-preserving saturation change: 0 gives grey, 1 leaves the colour as it is.
-inline Rgb Saturate(Rgb c, float amount) {
-    float grey = Brightness(c);
-    return Mix(Rgb{grey, grey, grey}, c, amount);
+// A display channel as a byte, rounded to the nearest of 0..255.
+inline uint8_t ToByte(float display)
+{
+    return uint8_t(Clamp01(display) * 255.0f + 0.5f);
 }
 
 // Soft highlight roll-off so additive light never clips hard.
-inline Rgb ToneMap(Rgb c, float exposure) {
-    return {1.0f - std::exp(-c.r * exposure), 1.0f - std::exp(-c.g * exposure), 1.0f - std::exp(-c.b * exposure)};
+inline Rgb ToneMap(Rgb c, float exposure)
+{
+    return {1.0f - std::exp(-c.r * exposure), 1.0f - std::exp(-c.g * exposure),
+            1.0f - std::exp(-c.b * exposure)};
 }
 
 struct ColourStop {
@@ -58,7 +68,8 @@ struct ColourStop {
 };
 
 // Piecewise-linear gradient through stops sorted by position; clamps outside the range.
-inline Rgb Ramp(std::initializer_list<ColourStop> stops, float t) {
+inline Rgb Ramp(std::initializer_list<ColourStop> stops, float t)
+{
     const ColourStop* first = stops.begin();
     const ColourStop* last = stops.end() - 1;
     if (t <= first->at) return first->colour;

@@ -11,7 +11,8 @@ struct PaletteColour {
     uint8_t blue = 0;
 };
 
-inline bool operator==(const PaletteColour& x, const PaletteColour& y) {
+inline bool operator==(const PaletteColour& x, const PaletteColour& y)
+{
     return x.red == y.red && x.green == y.green && x.blue == y.blue;
 }
 
@@ -22,6 +23,7 @@ struct IndexedPicture {
     std::vector<uint8_t> pixels;
 };
 
-inline bool operator==(const IndexedPicture& x, const IndexedPicture& y) {
+inline bool operator==(const IndexedPicture& x, const IndexedPicture& y)
+{
     return x.width == y.width && x.height == y.height && x.palette == y.palette && x.pixels == y.pixels;
 }

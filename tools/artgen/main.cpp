@@ -3,35 +3,32 @@
 //   artgen pictures OUTDIR   STYLE00_PIC01..16.bmp (colour), STYLE01_PIC01..16.bmp (grey); 8-bit,
 //                            own palettes, odd numbers uncompressed, even ones BI_RLE8
 //   artgen check DIR         checks those 32 files field by field against a fresh render
-#include <fstream>
 #include <iostream>
 #include <string>
-#include <vector>
 
+#include "file_bytes.h"
 #include "icon.h"
 #include "picture_set.h"
 
 namespace {
 
-int Usage() {
+int Usage()
+{
     std::cerr << "usage: artgen icon OUT.ico | artgen pictures OUTDIR | artgen check DIR\n";
     return 2;
 }
 
-int WriteIcon(const std::string& path) {
-    std::vector<uint8_t> bytes = BuildIcon();
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-    if (!out) {
-        std::cerr << "artgen: cannot write " << path << "\n";
-        return 1;
-    }
-    return 0;
+int WriteIcon(const std::string& path)
+{
+    if (WriteWholeFile(path, BuildIcon())) return 0;
+    std::cerr << "artgen: cannot write " << path << "\n";
+    return 1;
 }
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
     if (argc != 3) return Usage();
     std::string command = argv[1], target = argv[2];
     if (command == "icon") return WriteIcon(target);

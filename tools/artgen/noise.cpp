@@ -13,7 +13,8 @@ struct Direction {
     float y;
 };
 
-std::array<Direction, 16> MakeDirections() {
+std::array<Direction, 16> MakeDirections()
+{
     std::array<Direction, 16> directions{};
     for (int i = 0; i < 16; ++i) {
         double angle = (i + 0.5) * 3.14159265358979323846 / 8.0;
@@ -24,20 +25,44 @@ std::array<Direction, 16> MakeDirections() {
 
 const std::array<Direction, 16> kDirections = MakeDirections();
 
-float Fade(float t) { return t * t * t * (t * (t * 6.0f - 15.0f) + 10.0f); }
-float Lerp(float a, float b, float t) { return a + (b - a) * t; }
+float Fade(float t)
+{
+    return t * t * t * (t * (t * 6.0f - 15.0f) + 10.0f);
+}
+float Lerp(float a, float b, float t)
+{
+    return a + (b - a) * t;
+}
 
 // Each octave is turned by about 37 degrees so lattice lines never line up.
-void NextOctave(float& x, float& y) {
+void NextOctave(float& x, float& y)
+{
     float turnedX = 1.6f * x - 1.2f * y + 17.13f;
     float turnedY = 1.2f * x + 1.6f * y - 9.71f;
     x = turnedX * 1.01f;
     y = turnedY * 1.01f;
 }
 
+// Adds octave(x, y, i) over the octaves, each at half the amplitude of the one before and on a
+// turned lattice; a fractional last octave counts in part.
+template <class Octave>
+float SumOctaves(float x, float y, float octaves, float amplitude, Octave octave)
+{
+    float sum = 0.0f;
+    int whole = int(std::ceil(octaves));
+    for (int i = 0; i < whole; ++i) {
+        float weight = std::min(1.0f, octaves - float(i));
+        sum += amplitude * weight * octave(x, y, i);
+        amplitude *= 0.5f;
+        NextOctave(x, y);
+    }
+    return sum;
+}
+
 }  // namespace
 
-uint32_t Hash(int32_t x, int32_t y, uint32_t seed) {
+uint32_t Hash(int32_t x, int32_t y, uint32_t seed)
+{
     uint32_t h = uint32_t(x) * 0x8DA6B343u ^ uint32_t(y) * 0xD8163841u ^ seed * 0xCB1AB31Fu;
     h ^= h >> 16;
     h *= 0x7FEB352Du;
@@ -47,9 +72,13 @@ uint32_t Hash(int32_t x, int32_t y, uint32_t seed) {
     return h;
 }
 
-float HashUnit(int32_t x, int32_t y, uint32_t seed) { return (Hash(x, y, seed) >> 8) * (1.0f / 16777216.0f); }
+float HashUnit(int32_t x, int32_t y, uint32_t seed)
+{
+    return (Hash(x, y, seed) >> 8) * (1.0f / 16777216.0f);
+}
 
-float Value(float x, float y, uint32_t seed) {
+float Value(float x, float y, uint32_t seed)
+{
     float fx = std::floor(x), fy = std::floor(y);
     int32_t ix = int32_t(fx), iy = int32_t(fy);
     float u = Fade(x - fx), v = Fade(y - fy);
@@ -58,7 +87,8 @@ float Value(float x, float y, uint32_t seed) {
     return 2.0f * Lerp(Lerp(a, b, u), Lerp(c, d, u), v) - 1.0f;
 }
 
-float Gradient(float x, float y, uint32_t seed) {
+float Gradient(float x, float y, uint32_t seed)
+{
     float fx = std::floor(x), fy = std::floor(y);
     int32_t ix = int32_t(fx), iy = int32_t(fy);
     float dx = x - fx, dy = y - fy;
@@ -72,36 +102,33 @@ float Gradient(float x, float y, uint32_t seed) {
     return 1.4142f * Lerp(bottom, top, v);
 }
 
-float Fbm(float x, float y, float octaves, uint32_t seed) {
-    float sum = 0.0f, amplitude = 1.0f;
-    int whole = int(std::ceil(octaves));
-    for (int i = 0; i < whole; ++i) {
-        float weight = std::min(1.0f, octaves - float(i));
-        sum += amplitude * weight * Gradient(x, y, seed + uint32_t(i) * 1013u);
-        amplitude *= 0.5f;
-        NextOctave(x, y);
-    }
+float Fbm(float x, float y, float octaves, uint32_t seed)
+{
+    float sum = SumOctaves(x, y, octaves, 1.0f, [seed](float ox, float oy, int i) {
+        return Gradient(ox, oy, seed + uint32_t(i) * 1013u);
+    });
     return sum * (1.0f / 1.4f);
 }
 
-float Ridged(float x, float y, float octaves, uint32_t seed) {
-    float sum = 0.0f, amplitude = 0.5f, feedback = 1.0f;
-    int whole = int(std::ceil(octaves));
-    for (int i = 0; i < whole; ++i) {
-        float weight = std::min(1.0f, octaves - float(i));
-        float crest = 1.0f - std::fabs(Gradient(x, y, seed + uint32_t(i) * 7919u));
+// Each crest is sharpened by the one before it, so ridges carry detail and valleys stay smooth.
+float Ridged(float x, float y, float octaves, uint32_t seed)
+{
+    float feedback = 1.0f;
+    return SumOctaves(x, y, octaves, 0.5f, [seed, &feedback](float ox, float oy, int i) {
+        float crest = 1.0f - std::fabs(Gradient(ox, oy, seed + uint32_t(i) * 7919u));
         crest *= crest * feedback;
         feedback = std::min(1.0f, crest * 2.0f);
-        sum += crest * amplitude * weight;
-        amplitude *= 0.5f;
-        NextOctave(x, y);
-    }
-    return sum;
+        return crest;
+    });
 }
 
-float Curve(float x, float octaves, uint32_t seed) { return Fbm(x, 0.371f * float(seed % 97u) + 0.5f, octaves, seed); }
+float Curve(float x, float octaves, uint32_t seed)
+{
+    return Fbm(x, 0.371f * float(seed % 97u) + 0.5f, octaves, seed);
+}
 
-Cell Voronoi(float x, float y, uint32_t seed) {
+Cell Voronoi(float x, float y, uint32_t seed)
+{
     float fx = std::floor(x), fy = std::floor(y);
     int32_t ix = int32_t(fx), iy = int32_t(fy);
     Cell cell{1e9f, 1e9f, 0u, 0.0f, 0.0f};
@@ -124,15 +151,25 @@ Cell Voronoi(float x, float y, uint32_t seed) {
 
 }  // namespace noise
 
-uint64_t Rng::Next() {
+uint64_t Rng::Next()
+{
     uint64_t z = (state_ += 0x9E3779B97F4A7C15ull);
     z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
     z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
     return z ^ (z >> 31);
 }
 
-float Rng::Unit() { return float(Next() >> 40) * (1.0f / 16777216.0f); }
+float Rng::Unit()
+{
+    return float(Next() >> 40) * (1.0f / 16777216.0f);
+}
 
-float Rng::Range(float low, float high) { return low + (high - low) * Unit(); }
+float Rng::Range(float low, float high)
+{
+    return low + (high - low) * Unit();
+}
 
-int Rng::Below(int count) { return int((Next() >> 33) % uint64_t(count)); }
+int Rng::Below(int count)
+{
+    return int((Next() >> 33) % uint64_t(count));
+}

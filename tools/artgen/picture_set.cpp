@@ -5,13 +5,12 @@
 #include <atomic>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <system_error>
 #include <thread>
 #include <vector>
 
 #include "bmp_writer.h"
+#include "file_bytes.h"
 #include "quantize.h"
 #include "scenes.h"
 
@@ -26,17 +25,22 @@ struct PictureFile {
     BmpCompression compression;
 };
 
-std::string FileName(int style, int number) {
+std::string FileName(int style, int number)
+{
     char name[32];
     std::snprintf(name, sizeof name, "STYLE%02d_PIC%02d.bmp", style, number);
     return name;
 }
 
 // Odd-numbered pictures are stored plain, even-numbered ones run-length encoded.
-BmpCompression CompressionFor(int number) { return number % 2 == 0 ? BmpCompression::Rle8 : BmpCompression::None; }
+BmpCompression CompressionFor(int number)
+{
+    return number % 2 == 0 ? BmpCompression::Rle8 : BmpCompression::None;
+}
 
 // One subject in both styles; each job writes only its own two slots.
-void RenderSubject(size_t index, std::vector<PictureFile>& files) {
+void RenderSubject(size_t index, std::vector<PictureFile>& files)
+{
     const Subject& subject = Subjects()[index];
     Image image(subject.width, subject.height);
     subject.paint(image);
@@ -47,7 +51,8 @@ void RenderSubject(size_t index, std::vector<PictureFile>& files) {
 
 // Subjects are independent, so they are shared out over the processors; the result does not
 // depend on which thread drew what. Without threads everything is drawn on this one.
-std::vector<PictureFile> RenderAll() {
+std::vector<PictureFile> RenderAll()
+{
     const size_t count = Subjects().size();
     std::vector<PictureFile> files(size_t(kStyleCount) * count);
     std::atomic<size_t> next{0};
@@ -66,21 +71,9 @@ std::vector<PictureFile> RenderAll() {
     return files;
 }
 
-bool ReadWholeFile(const std::filesystem::path& path, std::vector<uint8_t>& bytes) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    return true;
-}
-
-bool WriteWholeFile(const std::filesystem::path& path, const std::vector<uint8_t>& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-    return bool(out);
-}
-
 // The file must parse, carry the intended compression and decode to exactly the picture.
-bool MatchesPicture(const std::vector<uint8_t>& bytes, const PictureFile& expected, std::string& error) {
+bool MatchesPicture(const std::vector<uint8_t>& bytes, const PictureFile& expected, std::string& error)
+{
     IndexedPicture decoded;
     BmpCompression compression;
     if (!ReadBmp(bytes, decoded, compression, error)) return false;
@@ -93,29 +86,37 @@ bool MatchesPicture(const std::vector<uint8_t>& bytes, const PictureFile& expect
     return false;
 }
 
-bool SizeIsAllowed(const IndexedPicture& p) {
+bool SizeIsAllowed(const IndexedPicture& p)
+{
     return p.width >= kMinWidth && p.width <= kMaxWidth && p.height >= kMinHeight && p.height <= kMaxHeight;
 }
 
-bool IsGrey(const IndexedPicture& p) {
+bool IsGrey(const IndexedPicture& p)
+{
     for (const PaletteColour& c : p.palette)
         if (c.red != c.green || c.green != c.blue) return false;
     return true;
 }
 
-// Sizes in range, pairs (1,2), (3,4) ... alike in both styles, grey style really grey.
-bool SetIsConsistent(const std::vector<PictureFile>& files, std::ostream& log) {
-    size_t count = Subjects().size();
+// What is wrong with picture i of the set, if anything: sizes in range, pairs (1,2), (3,4) ...
+// alike in both styles, the grey style really grey.
+const char* FaultIn(const std::vector<PictureFile>& files, size_t i)
+{
+    const size_t count = Subjects().size();
+    const IndexedPicture& p = files[i].picture;
+    const IndexedPicture& partner = files[i ^ 1].picture;
+    const IndexedPicture& twin = files[i < count ? i + count : i - count].picture;
+    if (!SizeIsAllowed(p)) return "size out of range";
+    if (p.width != partner.width || p.height != partner.height) return "pair sizes differ";
+    if (p.width != twin.width || p.height != twin.height) return "styles differ in size";
+    if ((i >= count) != IsGrey(p)) return "wrong palette kind";
+    return nullptr;
+}
+
+bool SetIsConsistent(const std::vector<PictureFile>& files, std::ostream& log)
+{
     for (size_t i = 0; i < files.size(); ++i) {
-        const IndexedPicture& p = files[i].picture;
-        const IndexedPicture& partner = files[i ^ 1].picture;
-        const IndexedPicture& twin = files[i < count ? i + count : i - count].picture;
-        const char* fault = !SizeIsAllowed(p)                                        ? "size out of range"
-                            : p.width != partner.width || p.height != partner.height ? "pair sizes differ"
-                            : p.width != twin.width || p.height != twin.height       ? "styles differ in size"
-                            : (i >= count) != IsGrey(p)                              ? "wrong palette kind"
-                                                                                     : nullptr;
-        if (fault) {
+        if (const char* fault = FaultIn(files, i)) {
             log << files[i].name << ": " << fault << "\n";
             return false;
         }
@@ -125,7 +126,8 @@ bool SetIsConsistent(const std::vector<PictureFile>& files, std::ostream& log) {
 
 }  // namespace
 
-bool WritePictures(const std::string& directory, std::ostream& log) {
+bool WritePictures(const std::string& directory, std::ostream& log)
+{
     std::vector<PictureFile> files = RenderAll();
     if (!SetIsConsistent(files, log)) return false;
     std::error_code ignored;
@@ -148,7 +150,8 @@ bool WritePictures(const std::string& directory, std::ostream& log) {
     return true;
 }
 
-bool CheckPictures(const std::string& directory, std::ostream& log) {
+bool CheckPictures(const std::string& directory, std::ostream& log)
+{
     std::vector<PictureFile> files = RenderAll();
     if (!SetIsConsistent(files, log)) return false;
     bool allGood = true;

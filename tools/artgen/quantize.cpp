@@ -27,14 +27,19 @@ struct Box {
     double gain = 0.0;
 };
 
-float Component(const Lab& c, int axis) { return axis == 0 ? c.l : axis == 1 ? c.a : c.b; }
+float Component(const Lab& c, int axis)
+{
+    return axis == 0 ? c.l : axis == 1 ? c.a : c.b;
+}
 
-int CellOf(Rgb display) {
+int CellOf(Rgb display)
+{
     auto level = [](float v) { return int(Clamp01(v) * 63.0f + 0.5f); };
     return (level(display.r) << 12) | (level(display.g) << 6) | level(display.b);
 }
 
-std::vector<Bin> Histogram(const Image& image, const std::vector<Lab>& labs) {
+std::vector<Bin> Histogram(const Image& image, const std::vector<Lab>& labs)
+{
     struct Sum {
         double l = 0, a = 0, b = 0, weight = 0;
     };
@@ -64,16 +69,25 @@ std::vector<Bin> Histogram(const Image& image, const std::vector<Lab>& labs) {
 struct Moments {
     double weight = 0, sum[3] = {0, 0, 0}, squares = 0;
 
-    void Add(const Bin& bin) {
+    void Add(const Bin& bin)
+    {
         weight += bin.weight;
         for (int axis = 0; axis < 3; ++axis) sum[axis] += bin.weight * Component(bin.mean, axis);
         squares += bin.weight * DistanceSquared(bin.mean, Lab{});
     }
-    double Error() const {
+    double Error() const
+    {
         if (weight <= 0.0) return 0.0;
         return squares - (sum[0] * sum[0] + sum[1] * sum[1] + sum[2] * sum[2]) / weight;
     }
-    Moments Minus(const Moments& part) const {
+    // Only for a set that holds some weight.
+    Lab Mean() const
+    {
+        float n = float(weight);
+        return {float(sum[0]) / n, float(sum[1]) / n, float(sum[2]) / n};
+    }
+    Moments Minus(const Moments& part) const
+    {
         Moments rest;
         rest.weight = weight - part.weight;
         for (int axis = 0; axis < 3; ++axis) rest.sum[axis] = sum[axis] - part.sum[axis];
@@ -82,7 +96,15 @@ struct Moments {
     }
 };
 
-void SortByAxis(std::vector<int>& order, const Box& box, const std::vector<Bin>& bins, int axis) {
+Moments MomentsOf(const Box& box, const std::vector<int>& order, const std::vector<Bin>& bins)
+{
+    Moments moments;
+    for (int i = box.begin; i < box.end; ++i) moments.Add(bins[size_t(order[size_t(i)])]);
+    return moments;
+}
+
+void SortByAxis(std::vector<int>& order, const Box& box, const std::vector<Bin>& bins, int axis)
+{
     std::sort(order.begin() + box.begin, order.begin() + box.end, [&](int x, int y) {
         float cx = Component(bins[size_t(x)].mean, axis), cy = Component(bins[size_t(y)].mean, axis);
         return cx != cy ? cx < cy : x < y;
@@ -90,11 +112,11 @@ void SortByAxis(std::vector<int>& order, const Box& box, const std::vector<Bin>&
 }
 
 // Finds the cut of the box that lowers the total error most; leaves the box sorted along it.
-void PlanSplit(Box& box, std::vector<int>& order, const std::vector<Bin>& bins) {
+void PlanSplit(Box& box, std::vector<int>& order, const std::vector<Bin>& bins)
+{
     box.gain = 0.0;
     if (box.end - box.begin < 2) return;
-    Moments whole;
-    for (int i = box.begin; i < box.end; ++i) whole.Add(bins[size_t(order[size_t(i)])]);
+    const Moments whole = MomentsOf(box, order, bins);
     for (int axis = 0; axis < 3; ++axis) {
         SortByAxis(order, box, bins, axis);
         Moments left;
@@ -111,15 +133,16 @@ void PlanSplit(Box& box, std::vector<int>& order, const std::vector<Bin>& bins) 
     SortByAxis(order, box, bins, box.axis);
 }
 
-std::vector<Lab> CutIntoBoxes(const std::vector<Bin>& bins) {
+std::vector<Lab> CutIntoBoxes(const std::vector<Bin>& bins)
+{
     std::vector<int> order(bins.size());
     std::iota(order.begin(), order.end(), 0);
     std::vector<Box> boxes(1);
     boxes[0].end = int(bins.size());
     PlanSplit(boxes[0], order, bins);
     while (int(boxes.size()) < kPaletteSize) {
-        auto best =
-            std::max_element(boxes.begin(), boxes.end(), [](const Box& x, const Box& y) { return x.gain < y.gain; });
+        auto best = std::max_element(boxes.begin(), boxes.end(),
+                                     [](const Box& x, const Box& y) { return x.gain < y.gain; });
         if (best->gain <= 0.0) break;
         Box upper = *best;
         upper.begin = best->split;
@@ -129,28 +152,26 @@ std::vector<Lab> CutIntoBoxes(const std::vector<Bin>& bins) {
         boxes.push_back(upper);
     }
     std::vector<Lab> centres;
-    for (const Box& box : boxes) {
-        Moments m;
-        for (int i = box.begin; i < box.end; ++i) m.Add(bins[size_t(order[size_t(i)])]);
-        float n = float(m.weight);
-        centres.push_back({float(m.sum[0]) / n, float(m.sum[1]) / n, float(m.sum[2]) / n});
-    }
+    for (const Box& box : boxes) centres.push_back(MomentsOf(box, order, bins).Mean());
     return centres;
 }
 
 // Nearest palette colour, searching outward from the closest lightness and stopping early.
 class NearestColour {
 public:
-    explicit NearestColour(const std::vector<Lab>& colours) : colours_(colours), order_(colours.size()) {
+    explicit NearestColour(const std::vector<Lab>& colours) : colours_(colours), order_(colours.size())
+    {
         std::iota(order_.begin(), order_.end(), 0);
         std::sort(order_.begin(), order_.end(), [&](int x, int y) {
-            return colours_[size_t(x)].l != colours_[size_t(y)].l ? colours_[size_t(x)].l < colours_[size_t(y)].l
-                                                                  : x < y;
+            return colours_[size_t(x)].l != colours_[size_t(y)].l
+                       ? colours_[size_t(x)].l < colours_[size_t(y)].l
+                       : x < y;
         });
         for (int i : order_) lightness_.push_back(colours_[size_t(i)].l);
     }
 
-    int Find(const Lab& c) const {
+    int Find(const Lab& c) const
+    {
         int count = int(order_.size());
         int up = int(std::lower_bound(lightness_.begin(), lightness_.end(), c.l) - lightness_.begin());
         int down = up - 1;
@@ -188,33 +209,34 @@ private:
     std::vector<float> lightness_;
 };
 
-void RefineByKMeans(std::vector<Lab>& centres, const std::vector<Bin>& bins) {
+void RefineByKMeans(std::vector<Lab>& centres, const std::vector<Bin>& bins)
+{
     for (int round = 0; round < kKMeansRounds; ++round) {
         NearestColour nearest(centres);
         std::vector<Moments> clusters(centres.size());
         for (const Bin& bin : bins) clusters[size_t(nearest.Find(bin.mean))].Add(bin);
-        for (size_t i = 0; i < centres.size(); ++i) {
-            float n = float(clusters[i].weight);
-            if (n > 0.0f)
-                centres[i] = {float(clusters[i].sum[0]) / n, float(clusters[i].sum[1]) / n,
-                              float(clusters[i].sum[2]) / n};
-        }
+        for (size_t i = 0; i < centres.size(); ++i)
+            if (clusters[i].weight > 0.0) centres[i] = clusters[i].Mean();
     }
 }
 
-uint8_t ToByte(float display) { return uint8_t(Clamp01(display) * 255.0f + 0.5f); }
-
-PaletteColour ToPaletteColour(const Lab& c) {
+PaletteColour ToPaletteColour(const Lab& c)
+{
     Rgb display = FromLab(c);
     return {ToByte(display.r), ToByte(display.g), ToByte(display.b)};
 }
 
-Lab ToLab(const PaletteColour& c) { return ToLab(Rgb{c.red / 255.0f, c.green / 255.0f, c.blue / 255.0f}); }
+Lab ToLab(const PaletteColour& c)
+{
+    return ToLab(Rgb{c.red / 255.0f, c.green / 255.0f, c.blue / 255.0f});
+}
 
 // Serpentine Floyd-Steinberg over any value type with +, - and scaling; nearest(v) returns
 // the chosen index and the value it stands for.
 template <class Value, class Nearest, class Limit>
-std::vector<uint8_t> Diffuse(const std::vector<Value>& wanted, int width, int height, Nearest nearest, Limit limit) {
+std::vector<uint8_t> Diffuse(const std::vector<Value>& wanted, int width, int height, Nearest nearest,
+                             Limit limit)
+{
     std::vector<uint8_t> out(wanted.size());
     std::vector<Value> current(size_t(width) + 2), next(size_t(width) + 2);
     for (int y = 0; y < height; ++y) {
@@ -239,7 +261,8 @@ std::vector<uint8_t> Diffuse(const std::vector<Value>& wanted, int width, int he
 
 }  // namespace
 
-IndexedPicture QuantizeToColours(const Image& image) {
+IndexedPicture QuantizeToColours(const Image& image)
+{
     std::vector<Lab> labs;
     labs.reserve(size_t(image.Width()) * image.Height());
     for (int y = 0; y < image.Height(); ++y)
@@ -280,12 +303,14 @@ IndexedPicture QuantizeToColours(const Image& image) {
         },
         // Keeping the carried error inside the palette's range stops it piling up into streaks.
         [&](Lab c) {
-            return Lab{std::clamp(c.l, low.l, high.l), std::clamp(c.a, low.a, high.a), std::clamp(c.b, low.b, high.b)};
+            return Lab{std::clamp(c.l, low.l, high.l), std::clamp(c.a, low.a, high.a),
+                       std::clamp(c.b, low.b, high.b)};
         });
     return picture;
 }
 
-IndexedPicture QuantizeToGreys(const Image& image) {
+IndexedPicture QuantizeToGreys(const Image& image)
+{
     IndexedPicture picture;
     picture.width = image.Width();
     picture.height = image.Height();
@@ -294,7 +319,8 @@ IndexedPicture QuantizeToGreys(const Image& image) {
     std::vector<float> levels;
     levels.reserve(size_t(image.Width()) * image.Height());
     for (int y = 0; y < image.Height(); ++y)
-        for (int x = 0; x < image.Width(); ++x) levels.push_back(ToDisplay(LinearLuminance(image.At(x, y))) * 255.0f);
+        for (int x = 0; x < image.Width(); ++x)
+            levels.push_back(ToDisplay(LinearLuminance(image.At(x, y))) * 255.0f);
 
     picture.pixels = Diffuse(
         levels, image.Width(), image.Height(),

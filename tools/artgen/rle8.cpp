@@ -8,14 +8,16 @@ namespace {
 constexpr int kLongestRun = 255;
 constexpr int kShortestLiteral = 3;  // absolute mode cannot say fewer than three pixels
 
-int RunLength(const uint8_t* row, int start, int width) {
+int RunLength(const uint8_t* row, int start, int width)
+{
     int length = 1;
     while (start + length < width && length < kLongestRun && row[start + length] == row[start]) ++length;
     return length;
 }
 
 // Pixels from start up to (not including) the next run of three or more, at most 255.
-int LiteralLength(const uint8_t* row, int start, int width) {
+int LiteralLength(const uint8_t* row, int start, int width)
+{
     int length = 0;
     while (start + length < width && length < kLongestRun) {
         if (RunLength(row, start + length, width) >= 3) break;
@@ -24,7 +26,8 @@ int LiteralLength(const uint8_t* row, int start, int width) {
     return length;
 }
 
-void EncodeRow(const uint8_t* row, int width, std::vector<uint8_t>& out) {
+void EncodeRow(const uint8_t* row, int width, std::vector<uint8_t>& out)
+{
     int x = 0;
     while (x < width) {
         int run = RunLength(row, x, width);
@@ -54,7 +57,8 @@ void EncodeRow(const uint8_t* row, int width, std::vector<uint8_t>& out) {
 
 }  // namespace
 
-std::vector<uint8_t> EncodeRle8(const IndexedPicture& picture) {
+std::vector<uint8_t> EncodeRle8(const IndexedPicture& picture)
+{
     std::vector<uint8_t> out;
     for (int y = picture.height - 1; y >= 0; --y)
         EncodeRow(picture.pixels.data() + size_t(y) * picture.width, picture.width, out);
@@ -64,7 +68,8 @@ std::vector<uint8_t> EncodeRle8(const IndexedPicture& picture) {
 }
 
 bool DecodeRle8(const uint8_t* data, size_t size, int width, int height, std::vector<uint8_t>& pixels,
-                std::string& error) {
+                std::string& error)
+{
     pixels.assign(size_t(width) * height, 0);
     size_t at = 0;
     auto fail = [&](const std::string& why) {

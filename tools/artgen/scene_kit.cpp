@@ -3,9 +3,10 @@
 
 #include <algorithm>
 
-SpruceRow::SpruceRow(const Treeline& line, float from, float to, const Profile& ground, float lowestFoot)
-    : line_(line), firstIndex_(int(std::floor(from / line.spacing)) - 2) {
-    int lastIndex = int(std::floor(to / line.spacing)) + 2;
+SpruceRow::SpruceRow(const Treeline& line, const Profile& ground, float lowestFoot)
+    : line_(line), firstIndex_(int(std::floor(ground.From() / line.spacing)) - 2)
+{
+    int lastIndex = int(std::floor(ground.To() / line.spacing)) + 2;
     for (int k = firstIndex_; k <= lastIndex; ++k) {
         uint32_t h = noise::Hash(k, 7, line.seed);
         float centre = (float(k) + 0.5f + 0.7f * ((h & 255) / 255.0f - 0.5f)) * line.spacing;
@@ -18,10 +19,12 @@ SpruceRow::SpruceRow(const Treeline& line, float from, float to, const Profile& 
     }
 }
 
-float SpruceRow::Coverage(float x, float y, float pixel) const {
+float SpruceRow::Coverage(float x, float y, float pixel) const
+{
     float reach = line_.maxHeight * line_.widthRatio;
     int first = std::max(0, int(std::floor((x - reach) / line_.spacing)) - 1 - firstIndex_);
-    int last = std::min(int(trees_.size()) - 1, int(std::floor((x + reach) / line_.spacing)) + 1 - firstIndex_);
+    int last =
+        std::min(int(trees_.size()) - 1, int(std::floor((x + reach) / line_.spacing)) + 1 - firstIndex_);
     float best = 0.0f;
     for (int i = first; i <= last; ++i) {
         const Spruce& tree = trees_[size_t(i)];
@@ -30,7 +33,8 @@ float SpruceRow::Coverage(float x, float y, float pixel) const {
         if (rise < -0.2f || rise > 1.0f) continue;
         // Each tier of branches is widest at its bottom, which gives the saw-toothed outline.
         float tierPhase = Fract(std::max(rise, 0.0f) * tree.tiers + tree.tierShift);
-        float halfWidth = tree.height * line_.widthRatio * (1.0f - rise) * (0.6f + 0.4f * (1.0f - tierPhase));
+        float halfWidth =
+            tree.height * line_.widthRatio * (1.0f - rise) * (0.6f + 0.4f * (1.0f - tierPhase));
         float inside = std::min(halfWidth - std::fabs(x - tree.centre), (1.0f - rise) * tree.height);
         best = std::max(best, ::Coverage(inside, pixel));
         if (best >= 1.0f) break;
@@ -38,7 +42,8 @@ float SpruceRow::Coverage(float x, float y, float pixel) const {
     return best;
 }
 
-void ScatterStars(Image& image, int count, float brightness, uint64_t seed) {
+void ScatterStars(Image& image, int count, float brightness, uint64_t seed)
+{
     Rng rng(seed);
     for (int i = 0; i < count; ++i) {
         float x = rng.Range(0.0f, float(image.Width())), y = rng.Range(0.0f, float(image.Height()));

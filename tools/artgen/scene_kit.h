@@ -1,62 +1,47 @@
-// Drawing helpers the scenes share: supersampled fills, soft edges, profiles, stars, spruce rows.
+// Drawing helpers the scenes share: soft edges, profiles, stars, spruce rows (and supersampling).
 #pragma once
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <vector>
 
 #include "image.h"
 #include "noise.h"
-
-// Averages shade(x, y) over an n x n grid inside every pixel (x right, y down, in pixels).
-// The grid is regular, so a sample's sub-column is int(x * n): scenes cache per-column profiles.
-template <class Shade>
-void FillPixels(Image& image, int samples, Shade shade) {
-    const float weight = 1.0f / float(samples * samples);
-    for (int y = 0; y < image.Height(); ++y) {
-        for (int x = 0; x < image.Width(); ++x) {
-            Rgb sum;
-            for (int sy = 0; sy < samples; ++sy)
-                for (int sx = 0; sx < samples; ++sx) sum += shade(x + (sx + 0.5f) / samples, y + (sy + 0.5f) / samples);
-            image.At(x, y) = sum * weight;
-        }
-    }
-}
-
-inline int SubColumn(float x, int samples) { return int(x * float(samples)); }
-
-// A colour with how much of the pixel it covers.
-struct Layer {
-    Rgb colour;
-    float alpha = 0.0f;
-};
-
-// Like FillPixels, but lays the shaded layer over what the image already holds.
-template <class Shade>
-void BlendPixels(Image& image, int samples, Shade shade) {
-    const float weight = 1.0f / float(samples * samples);
-    for (int y = 0; y < image.Height(); ++y) {
-        for (int x = 0; x < image.Width(); ++x) {
-            Rgb premultiplied;
-            float alpha = 0.0f;
-            for (int sy = 0; sy < samples; ++sy) {
-                for (int sx = 0; sx < samples; ++sx) {
-                    Layer layer = shade(x + (sx + 0.5f) / samples, y + (sy + 0.5f) / samples);
-                    premultiplied += layer.colour * layer.alpha;
-                    alpha += layer.alpha;
-                }
-            }
-            Rgb& pixel = image.At(x, y);
-            pixel = pixel * (1.0f - alpha * weight) + premultiplied * weight;
-        }
-    }
-}
+#include "supersample.h"
 
 // Share of a pixel inside an edge, from the signed distance to it (positive inside).
-inline float Coverage(float insideDistance, float pixel) { return Clamp01(insideDistance / pixel + 0.5f); }
+inline float Coverage(float insideDistance, float pixel)
+{
+    return Clamp01(insideDistance / pixel + 0.5f);
+}
+
+// Two rounds of a horizontal and a vertical box blur, which come close to a Gaussian; the
+// edges are held. at(x, y) is the index of grid point (x, y) in values.
+template <class Index>
+void BoxBlur(std::vector<float>& values, int width, int height, int radius, Index at)
+{
+    std::vector<float> source;
+    for (int pass = 0; pass < 4; ++pass) {
+        bool horizontal = pass % 2 == 0;
+        source = values;
+        for (int y = 0; y < height; ++y) {
+            for (int x = 0; x < width; ++x) {
+                float sum = 0.0f;
+                for (int k = -radius; k <= radius; ++k) {
+                    int sx = horizontal ? std::clamp(x + k, 0, width - 1) : x;
+                    int sy = horizontal ? y : std::clamp(y + k, 0, height - 1);
+                    sum += source[at(sx, sy)];
+                }
+                values[at(x, y)] = sum / float(2 * radius + 1);
+            }
+        }
+    }
+}
 
 // Adds a small Gaussian spot of light, e.g. a star; sigma in pixels.
-inline void AddGlow(Image& image, float cx, float cy, float sigma, Rgb colour) {
+inline void AddGlow(Image& image, float cx, float cy, float sigma, Rgb colour)
+{
     int reach = int(std::ceil(sigma * 3.0f));
     int x0 = int(std::floor(cx)) - reach, y0 = int(std::floor(cy)) - reach;
     for (int y = y0; y <= y0 + 2 * reach + 1; ++y) {
@@ -73,12 +58,15 @@ inline void AddGlow(Image& image, float cx, float cy, float sigma, Rgb colour) {
 class Profile {
 public:
     template <class Function>
-    Profile(float from, float to, int count, Function function) : from_(from), step_((to - from) / float(count - 1)) {
+    Profile(float from, float to, int count, Function function)
+        : from_(from), to_(to), step_((to - from) / float(count - 1))
+    {
         values_.reserve(size_t(count));
         for (int i = 0; i < count; ++i) values_.push_back(function(from + step_ * float(i)));
     }
 
-    float operator()(float x) const {
+    float operator()(float x) const
+    {
         float position = (x - from_) / step_;
         int last = int(values_.size()) - 1;
         if (position <= 0.0f) return values_.front();
@@ -87,11 +75,28 @@ public:
         return Mix(values_[size_t(i)], values_[size_t(i) + 1], position - float(i));
     }
 
+    float From() const { return from_; }
+    float To() const { return to_; }
+
 private:
     float from_;
+    float to_;
     float step_;
     std::vector<float> values_;
 };
+
+// Scenes measure in picture heights: x right and y down, the picture 1 high and this wide.
+inline float WidthInHeights(const Image& image)
+{
+    return image.Width() / float(image.Height());
+}
+
+// A line across the whole picture and a little beyond both edges, four samples a pixel.
+template <class Function>
+Profile AcrossPicture(const Image& image, Function function)
+{
+    return Profile(-0.1f, WidthInHeights(image) + 0.1f, image.Width() * 4, function);
+}
 
 // Scatters stars over the image; faint ones far outnumber bright ones, tints from red to blue.
 void ScatterStars(Image& image, int count, float brightness, uint64_t seed);
@@ -106,11 +111,11 @@ struct Treeline {
     float presence = 1.0f;  // share of places that hold a tree
 };
 
-// Spruces standing on a ground line between two x positions; only where the ground lies
-// above lowestFoot (a shore ends at the water).
+// Spruces standing along the whole of a ground line, but only where it lies above lowestFoot
+// (a shore ends at the water).
 class SpruceRow {
 public:
-    SpruceRow(const Treeline& line, float from, float to, const Profile& ground, float lowestFoot);
+    SpruceRow(const Treeline& line, const Profile& ground, float lowestFoot);
 
     // Share of the point covered by a spruce; pixel is the anti-aliasing width.
     float Coverage(float x, float y, float pixel) const;

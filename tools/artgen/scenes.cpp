@@ -1,7 +1,8 @@
 // The running order of the pictures and the size each pair shares.
 #include "scenes.h"
 
-const std::vector<Subject>& Subjects() {
+const std::vector<Subject>& Subjects()
+{
     static const std::vector<Subject> subjects = {
         {"mountain ridges at dawn", 488, 277, PaintMountainDawn},
         {"sun glitter on the sea", 488, 277, PaintSunGlitterSea},

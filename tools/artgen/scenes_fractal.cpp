@@ -1,5 +1,4 @@
 // Fractals: a Mandelbrot set detail, a spiralling Julia set, a fern grown by an iterated function system.
-#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -13,7 +12,8 @@ constexpr int kSamples = 3;
 constexpr float kEscapeRadiusSquared = 256.0f;
 
 // Escape-time iteration with a continuous count (0 = never escaped), so colours flow without bands.
-double SmoothEscape(double zx, double zy, double cx, double cy, int limit) {
+double SmoothEscape(double zx, double zy, double cx, double cy, int limit)
+{
     for (int i = 0; i < limit; ++i) {
         double x2 = zx * zx, y2 = zy * zy;
         if (x2 + y2 > kEscapeRadiusSquared) return i + 1.0 - std::log2(std::log2(x2 + y2) * 0.5);
@@ -23,20 +23,27 @@ double SmoothEscape(double zx, double zy, double cx, double cy, int limit) {
     return 0.0;
 }
 
-bool InMainCardioidOrBulb(double x, double y) {
+bool InMainCardioidOrBulb(double x, double y)
+{
     double q = (x - 0.25) * (x - 0.25) + y * y;
     return q * (q + (x - 0.25)) <= 0.25 * y * y || (x + 1.0) * (x + 1.0) + y * y <= 0.0625;
 }
 
-Rgb Cyclic(std::initializer_list<ColourStop> stops, float t) { return Ramp(stops, Fract(t)); }
+Rgb Cyclic(std::initializer_list<ColourStop> stops, float t)
+{
+    return Ramp(stops, Fract(t));
+}
 
 }  // namespace
 
-void PaintMandelbrotDetail(Image& image) {
-    const double centreX = -0.74529, centreY = 0.11307, span = 0.0036;  // a double spiral in seahorse valley
+void PaintMandelbrotDetail(Image& image)
+{
+    const double centreX = -0.74529, centreY = 0.11307,
+                 span = 0.0036;  // a double spiral in seahorse valley
     const double scale = span / image.Height();
     FillPixels(image, kSamples, [&](float px, float py) {
-        double cx = centreX + (px - 0.5 * image.Width()) * scale, cy = centreY - (py - 0.5 * image.Height()) * scale;
+        double cx = centreX + (px - 0.5 * image.Width()) * scale,
+               cy = centreY - (py - 0.5 * image.Height()) * scale;
         if (InMainCardioidOrBulb(cx, cy)) return Hex(0x07091a);
         double n = SmoothEscape(0.0, 0.0, cx, cy, 1500);
         if (n <= 0.0) return Hex(0x07091a);
@@ -52,7 +59,8 @@ void PaintMandelbrotDetail(Image& image) {
     });
 }
 
-void PaintJuliaSpirals(Image& image) {
+void PaintJuliaSpirals(Image& image)
+{
     const double cx = -0.8, cy = 0.156;
     const double scale = 1.9 / image.Height();
     FillPixels(image, kSamples, [&](float px, float py) {
@@ -96,8 +104,9 @@ struct FernDensity {
     std::vector<float> reach;
 };
 
-FernDensity GrowFern(int width, int height, float originX, float originY, float size, float angle, int points,
-                     uint64_t seed) {
+FernDensity GrowFern(int width, int height, float originX, float originY, float size, float angle,
+                     int points, uint64_t seed)
+{
     FernDensity fern{width, height, std::vector<float>(size_t(width) * height),
                      std::vector<float>(size_t(width) * height)};
     Rng rng(seed);
@@ -124,26 +133,8 @@ FernDensity GrowFern(int width, int height, float originX, float originY, float 
     return fern;
 }
 
-void BoxBlur(std::vector<float>& values, int width, int height, int radius) {
-    std::vector<float> copy(values.size());
-    for (int pass = 0; pass < 4; ++pass) {  // two rounds of box blur come close to a Gaussian
-        bool horizontal = pass % 2 == 0;
-        copy = values;
-        for (int y = 0; y < height; ++y) {
-            for (int x = 0; x < width; ++x) {
-                float sum = 0.0f;
-                for (int k = -radius; k <= radius; ++k) {
-                    int sx = horizontal ? std::clamp(x + k, 0, width - 1) : x;
-                    int sy = horizontal ? y : std::clamp(y + k, 0, height - 1);
-                    sum += copy[size_t(sy) * width + sx];
-                }
-                values[size_t(y) * width + x] = sum / float(2 * radius + 1);
-            }
-        }
-    }
-}
-
-Rgb WoodlandBackdrop(float x, float y) {
+Rgb WoodlandBackdrop(float x, float y)
+{
     Rgb colour = Mix(Hex(0x1b2c1e), Hex(0x07100b), Smoothstep(0.0f, 1.0f, y * 0.8f + 0.2f * x));
     // Soft out-of-focus spots of light between leaves.
     for (int i = 0; i < 14; ++i) {
@@ -157,14 +148,17 @@ Rgb WoodlandBackdrop(float x, float y) {
 
 }  // namespace
 
-void PaintFern(Image& image) {
+void PaintFern(Image& image)
+{
     constexpr int kFrontPoints = 5000000, kBackPoints = 1200000;
     const int fineWidth = image.Width() * 2, fineHeight = image.Height() * 2;
     const float h = float(fineHeight), cells = float(fineWidth) * float(fineHeight);
     FernDensity front =
         GrowFern(fineWidth, fineHeight, 0.2f * fineWidth, 1.04f * h, 0.118f * h, -0.55f, kFrontPoints, 171u);
-    FernDensity back = GrowFern(fineWidth, fineHeight, 0.95f * fineWidth, 1.1f * h, 0.13f * h, 0.5f, kBackPoints, 172u);
-    BoxBlur(back.hits, fineWidth, fineHeight, 9);  // out of focus
+    FernDensity back =
+        GrowFern(fineWidth, fineHeight, 0.95f * fineWidth, 1.1f * h, 0.13f * h, 0.5f, kBackPoints, 172u);
+    BoxBlur(back.hits, fineWidth, fineHeight, 9,  // out of focus
+            [fineWidth](int x, int y) { return size_t(y) * fineWidth + x; });
 
     // Hits per cell relative to an even spread of all points: how opaque a frond looks.
     const float frontExposure = 0.67f * cells / kFrontPoints, backExposure = 0.27f * cells / kBackPoints;

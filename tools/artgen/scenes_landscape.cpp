@@ -20,7 +20,8 @@ struct Dawn {
     float sunY;
 };
 
-Rgb DawnSky(const Dawn& dawn, float x, float y) {
+Rgb DawnSky(const Dawn& dawn, float x, float y)
+{
     Rgb sky = Ramp({{0.00f, Hex(0x2a3461)},
                     {0.12f, Hex(0x4f5486)},
                     {0.22f, Hex(0x9a7fa8)},
@@ -35,12 +36,14 @@ Rgb DawnSky(const Dawn& dawn, float x, float y) {
 
     // Thin cirrus streaks catching the first light.
     float streak = noise::Fbm(x * 1.6f, y * 9.0f, 4.0f, 11u);
-    float cirrus = Smoothstep(0.05f, 0.55f, streak) * Smoothstep(0.03f, 0.12f, y) * Smoothstep(0.30f, 0.18f, y);
+    float cirrus =
+        Smoothstep(0.05f, 0.55f, streak) * Smoothstep(0.03f, 0.12f, y) * Smoothstep(0.30f, 0.18f, y);
     sky = Mix(sky, Mix(Hex(0xe8a7a8), Hex(0xffd7b0), Smoothstep(0.5f, 0.1f, d)), cirrus * 0.45f);
     return sky;
 }
 
-float RidgeHeight(int layer, float x) {
+float RidgeHeight(int layer, float x)
+{
     float frequency = 1.5f + 0.5f * layer;
     float offset = 13.7f * layer;
     float sharp = noise::Ridged(x * frequency + offset, 0.37f * layer, 5.0f, 100u + uint32_t(layer));
@@ -48,10 +51,17 @@ float RidgeHeight(int layer, float x) {
     return 0.75f * sharp + 0.5f * soft;
 }
 
-float LayerBase(int layer) { return 0.42f + 0.53f * std::pow(float(layer) / float(kRidgeLayers - 1), 1.2f); }
-float LayerAmplitude(int layer) { return 0.17f - 0.013f * layer; }
+float LayerBase(int layer)
+{
+    return 0.42f + 0.53f * std::pow(float(layer) / float(kRidgeLayers - 1), 1.2f);
+}
+float LayerAmplitude(int layer)
+{
+    return 0.17f - 0.013f * layer;
+}
 
-Rgb RidgeColour(const Dawn& dawn, int layer, float x, float y) {
+Rgb RidgeColour(const Dawn& dawn, int layer, float x, float y)
+{
     float nearness = float(layer) / float(kRidgeLayers - 1);
     Rgb colour = Mix(Hex(0xcfa3b4), Hex(0x211a35), std::pow(nearness, 0.75f));
     float sunward = std::exp(-std::fabs(x - dawn.sunX) * 2.0f) * (1.0f - nearness);
@@ -68,8 +78,9 @@ Rgb RidgeColour(const Dawn& dawn, int layer, float x, float y) {
 
 }  // namespace
 
-void PaintMountainDawn(Image& image) {
-    const float height = float(image.Height()), pixel = 1.0f / height, width = image.Width() / height;
+void PaintMountainDawn(Image& image)
+{
+    const float height = float(image.Height()), pixel = 1.0f / height, width = WidthInHeights(image);
     const Dawn dawn{0.68f * width, 0.255f};
     const int samples = int(image.Width()) * 4;
     std::vector<Profile> crests;
@@ -81,8 +92,8 @@ void PaintMountainDawn(Image& image) {
     // Small spruces line the two nearest crests.
     const Treeline nearTrees{0.010f, 0.014f, 0.030f, 0.28f, 500u};
     const Treeline nearestTrees{0.016f, 0.030f, 0.060f, 0.26f, 501u};
-    const SpruceRow nearRow(nearTrees, 0.0f, width, crests[kRidgeLayers - 2], 1.0f);
-    const SpruceRow nearestRow(nearestTrees, 0.0f, width, crests[kRidgeLayers - 1], 1.0f);
+    const SpruceRow nearRow(nearTrees, crests[kRidgeLayers - 2], 1.0f);
+    const SpruceRow nearestRow(nearestTrees, crests[kRidgeLayers - 1], 1.0f);
 
     FillPixels(image, kSamples, [&](float px, float py) {
         float x = px / height, y = py / height;
@@ -108,51 +119,66 @@ namespace {
 
 constexpr float kWaterline = 0.60f;
 
-float MountainLine(float x) {
+float MountainLine(float x)
+{
     return 0.47f - 0.15f * (0.6f * noise::Ridged(x * 1.3f + 3.0f, 0.5f, 5.0f, 45u) +
                             0.4f * (0.5f + 0.5f * noise::Curve(x, 2.0f, 46u)));
 }
 
-float FarShoreGround(float x) {
+float FarShoreGround(float x)
+{
     return kWaterline - 0.010f - 0.02f * (0.5f + 0.5f * noise::Curve(x * 2.0f, 3.0f, 41u));
 }
 
-float LeftShoreGround(float x) {
-    return kWaterline + 0.012f - 0.17f * std::exp(-x * 2.3f) * (1.0f + 0.25f * noise::Curve(x * 3.0f, 3.0f, 42u));
+float LeftShoreGround(float x)
+{
+    return kWaterline + 0.012f -
+           0.17f * std::exp(-x * 2.3f) * (1.0f + 0.25f * noise::Curve(x * 3.0f, 3.0f, 42u));
 }
 
-float RightShoreGround(float width, float x) {
-    float rise = Smoothstep(width - 0.6f, width + 0.05f, x);
-    return kWaterline + 0.01f - 0.10f * rise * (1.0f + 0.2f * noise::Curve(x * 3.0f, 3.0f, 43u));
+// The right shore rises towards the picture's right edge, `width` picture heights away.
+auto RightShoreGround(float width)
+{
+    return [width](float x) {
+        float rise = Smoothstep(width - 0.6f, width + 0.05f, x);
+        return kWaterline + 0.01f - 0.10f * rise * (1.0f + 0.2f * noise::Curve(x * 3.0f, 3.0f, 43u));
+    };
 }
 
 struct ForestLake {
-    explicit ForestLake(float width, int samples)
-        : mountain(-0.1f, width + 0.1f, samples, MountainLine),
-          farGround(-0.1f, width + 0.1f, samples, FarShoreGround),
-          leftGround(-0.1f, width + 0.1f, samples, LeftShoreGround),
-          rightGround(-0.1f, width + 0.1f, samples, [width](float x) { return RightShoreGround(width, x); }),
-          farTrees({0.011f, 0.022f, 0.048f, 0.26f, 31u}, -0.1f, width + 0.1f, farGround, 1.0f),
-          leftTrees({0.026f, 0.11f, 0.22f, 0.24f, 32u}, -0.1f, width + 0.1f, leftGround, kWaterline - 0.004f),
-          rightTrees({0.022f, 0.07f, 0.13f, 0.25f, 33u}, -0.1f, width + 0.1f, rightGround, kWaterline - 0.004f) {}
+    explicit ForestLake(const Image& image)
+        : mountain(AcrossPicture(image, MountainLine)),
+          farGround(AcrossPicture(image, FarShoreGround)),
+          leftGround(AcrossPicture(image, LeftShoreGround)),
+          rightGround(AcrossPicture(image, RightShoreGround(WidthInHeights(image)))),
+          farTrees({0.011f, 0.022f, 0.048f, 0.26f, 31u}, farGround, 1.0f),
+          leftTrees({0.026f, 0.11f, 0.22f, 0.24f, 32u}, leftGround, kWaterline - 0.004f),
+          rightTrees({0.022f, 0.07f, 0.13f, 0.25f, 33u}, rightGround, kWaterline - 0.004f)
+    {
+    }
 
     Profile mountain, farGround, leftGround, rightGround;
     SpruceRow farTrees, leftTrees, rightTrees;
 };
 
-Rgb EveningSky(float x, float y) {
-    Rgb sky = Ramp({{0.0f, Hex(0x52709a)}, {0.30f, Hex(0x8ea9c6)}, {0.50f, Hex(0xc9cfd2)}, {0.60f, Hex(0xf0dcc0)}}, y);
+Rgb EveningSky(float x, float y)
+{
+    Rgb sky = Ramp(
+        {{0.0f, Hex(0x52709a)}, {0.30f, Hex(0x8ea9c6)}, {0.50f, Hex(0xc9cfd2)}, {0.60f, Hex(0xf0dcc0)}}, y);
     sky += Hex(0xffd8a8) * (0.18f * std::exp(-std::hypot(x - 1.05f, (y - 0.52f) * 2.0f) * 4.0f));
-    float clouds = Smoothstep(0.1f, 0.6f, noise::Fbm(x * 2.2f, y * 6.5f, 5.0f, 44u)) * Smoothstep(0.5f, 0.15f, y);
+    float clouds =
+        Smoothstep(0.1f, 0.6f, noise::Fbm(x * 2.2f, y * 6.5f, 5.0f, 44u)) * Smoothstep(0.5f, 0.15f, y);
     return Mix(sky, Mix(Hex(0xf4e6dc), Hex(0x9aa3b8), Smoothstep(0.1f, 0.45f, y) * 0.6f), clouds * 0.55f);
 }
 
-Rgb Foliage(Rgb dark, Rgb light, float x, float y, uint32_t seed) {
+Rgb Foliage(Rgb dark, Rgb light, float x, float y, uint32_t seed)
+{
     return Mix(dark, light, 0.5f + 0.5f * noise::Value(x * 110.0f, y * 110.0f, seed));
 }
 
 // Everything above the waterline; the lake shows it mirrored.
-Rgb AboveWater(const ForestLake& lake, float x, float y, float pixel) {
+Rgb AboveWater(const ForestLake& lake, float x, float y, float pixel)
+{
     Rgb colour = EveningSky(x, y);
     float mountain = lake.mountain(x);
     float hazeDepth = Clamp01((y - mountain) / 0.12f);
@@ -161,18 +187,22 @@ Rgb AboveWater(const ForestLake& lake, float x, float y, float pixel) {
     float farCover = std::max(Coverage(y - lake.farGround(x), pixel), lake.farTrees.Coverage(x, y, pixel));
     colour = Mix(colour, Hex(0x506673), farCover);
 
-    float rightCover = std::max(Coverage(y - lake.rightGround(x), pixel), lake.rightTrees.Coverage(x, y, pixel));
+    float rightCover =
+        std::max(Coverage(y - lake.rightGround(x), pixel), lake.rightTrees.Coverage(x, y, pixel));
     colour = Mix(colour, Foliage(Hex(0x2c4540), Hex(0x3d5650), x, y, 47u), rightCover);
 
-    float leftCover = std::max(Coverage(y - lake.leftGround(x), pixel), lake.leftTrees.Coverage(x, y, pixel));
+    float leftCover =
+        std::max(Coverage(y - lake.leftGround(x), pixel), lake.leftTrees.Coverage(x, y, pixel));
     colour = Mix(colour, Foliage(Hex(0x17292a), Hex(0x2a3f35), x, y, 48u), leftCover);
 
     // Mist lying on the water along the far shore.
-    float mist = std::exp(-(kWaterline - y) / 0.025f) * (0.55f + 0.3f * noise::Fbm(x * 5.0f, y * 30.0f, 3.0f, 49u));
+    float mist =
+        std::exp(-(kWaterline - y) / 0.025f) * (0.55f + 0.3f * noise::Fbm(x * 5.0f, y * 30.0f, 3.0f, 49u));
     return Mix(colour, Hex(0xdfe2e4), Clamp01(mist) * 0.6f);
 }
 
-Rgb LakeSurface(const ForestLake& lake, float x, float y, float pixel) {
+Rgb LakeSurface(const ForestLake& lake, float x, float y, float pixel)
+{
     float below = y - kWaterline;
     float distance = 0.3f / (below + 0.012f);  // perspective: far water is compressed
     float wave = noise::Fbm(x * distance * 1.2f, distance * 5.0f, 3.0f, 50u);
@@ -186,9 +216,10 @@ Rgb LakeSurface(const ForestLake& lake, float x, float y, float pixel) {
 
 }  // namespace
 
-void PaintForestLake(Image& image) {
+void PaintForestLake(Image& image)
+{
     const float height = float(image.Height()), pixel = 1.0f / height;
-    const ForestLake lake(image.Width() / height, image.Width() * 4);
+    const ForestLake lake(image);
     FillPixels(image, kSamples, [&](float px, float py) {
         float x = px / height, y = py / height;
         return y < kWaterline ? AboveWater(lake, x, y, pixel) : LakeSurface(lake, x, y, pixel);

@@ -22,7 +22,8 @@ struct Chemistry {
     size_t At(int x, int y) const { return size_t(y + 1) * size_t(width + 2) + size_t(x + 1); }
 };
 
-Chemistry SeedChemistry(int width, int height) {
+Chemistry SeedChemistry(int width, int height)
+{
     size_t cells = size_t(width + 2) * size_t(height + 2);
     Chemistry c{width, height, std::vector<float>(cells, 1.0f), std::vector<float>(cells, 0.0f)};
     Rng rng(180u);
@@ -37,7 +38,8 @@ Chemistry SeedChemistry(int width, int height) {
     return c;
 }
 
-void WrapBorder(Chemistry& c, std::vector<float>& v) {
+void WrapBorder(Chemistry& c, std::vector<float>& v)
+{
     for (int y = 0; y < c.height; ++y) {
         v[c.At(-1, y)] = v[c.At(c.width - 1, y)];
         v[c.At(c.width, y)] = v[c.At(0, y)];
@@ -49,7 +51,9 @@ void WrapBorder(Chemistry& c, std::vector<float>& v) {
 }
 
 // One explicit step; the kill rate drifts across the grid, so stripes give way to spots in places.
-void React(Chemistry& c, std::vector<float>& nextA, std::vector<float>& nextB, const std::vector<float>& kill) {
+void React(Chemistry& c, std::vector<float>& nextA, std::vector<float>& nextB,
+           const std::vector<float>& kill)
+{
     WrapBorder(c, c.a);
     WrapBorder(c, c.b);
     const size_t stride = size_t(c.width + 2);
@@ -58,7 +62,8 @@ void React(Chemistry& c, std::vector<float>& nextA, std::vector<float>& nextB, c
         for (size_t at = c.At(0, y), end = at + size_t(c.width); at < end; ++at) {
             auto laplace = [&](const std::vector<float>& v) {
                 return 0.2f * (v[at - stride] + v[at + stride] + v[at - 1] + v[at + 1]) +
-                       0.05f * (v[at - stride - 1] + v[at - stride + 1] + v[at + stride - 1] + v[at + stride + 1]) -
+                       0.05f * (v[at - stride - 1] + v[at - stride + 1] + v[at + stride - 1] +
+                                v[at + stride + 1]) -
                        v[at];
             };
             float a = c.a[at], b = c.b[at], reaction = a * b * b;
@@ -70,7 +75,8 @@ void React(Chemistry& c, std::vector<float>& nextA, std::vector<float>& nextB, c
     c.b.swap(nextB);
 }
 
-float Sample(const Chemistry& c, const std::vector<float>& field, float x, float y) {
+float Sample(const Chemistry& c, const std::vector<float>& field, float x, float y)
+{
     x = std::clamp(x, 0.0f, float(c.width - 1) - 1e-3f);
     y = std::clamp(y, 0.0f, float(c.height - 1) - 1e-3f);
     int ix = int(x), iy = int(y);
@@ -80,28 +86,16 @@ float Sample(const Chemistry& c, const std::vector<float>& field, float x, float
 }
 
 // The coral's surface: where the second chemical is, blurred so ridges come out rounded.
-std::vector<float> RoundedRelief(const Chemistry& c) {
-    std::vector<float> relief(c.b.size()), blurred(c.b.size());
+std::vector<float> RoundedRelief(const Chemistry& c)
+{
+    std::vector<float> relief(c.b.size());
     for (size_t i = 0; i < c.b.size(); ++i) relief[i] = Smoothstep(0.08f, 0.32f, c.b[i]);
-    for (int pass = 0; pass < 4; ++pass) {
-        bool horizontal = pass % 2 == 0;
-        for (int y = 0; y < c.height; ++y) {
-            for (int x = 0; x < c.width; ++x) {
-                float sum = 0.0f;
-                for (int k = -2; k <= 2; ++k) {
-                    int sx = horizontal ? std::clamp(x + k, 0, c.width - 1) : x;
-                    int sy = horizontal ? y : std::clamp(y + k, 0, c.height - 1);
-                    sum += relief[c.At(sx, sy)];
-                }
-                blurred[c.At(x, y)] = sum / 5.0f;
-            }
-        }
-        relief.swap(blurred);
-    }
+    BoxBlur(relief, c.width, c.height, 2, [&c](int x, int y) { return c.At(x, y); });
     return relief;
 }
 
-Chemistry GrowCoral(int width, int height) {
+Chemistry GrowCoral(int width, int height)
+{
     Chemistry c = SeedChemistry(width, height);
     std::vector<float> kill(c.a.size()), nextA(c.a.size()), nextB(c.b.size());
     for (int y = 0; y < height; ++y)
@@ -113,7 +107,8 @@ Chemistry GrowCoral(int width, int height) {
 
 }  // namespace
 
-void PaintCoralGrowth(Image& image) {
+void PaintCoralGrowth(Image& image)
+{
     const Chemistry c = GrowCoral(image.Width() / kCoralScale + 1, image.Height() / kCoralScale + 1);
     const float height = float(image.Height());
     const std::vector<float> rounded = RoundedRelief(c);
@@ -130,8 +125,9 @@ void PaintCoralGrowth(Image& image) {
         float caustic = 0.5f + 0.5f * noise::Fbm(x * 7.0f, y * 7.0f, 3.0f, 182u);
         Rgb water = Mix(Hex(0x08202e), Hex(0x134a5e), caustic * (1.0f - 0.4f * y));
         float hue = 0.5f + 0.5f * noise::Fbm(x * 1.6f, y * 1.6f, 3.0f, 183u);
-        Rgb tint =
-            Ramp({{0.0f, Hex(0x9a5ab0)}, {0.35f, Hex(0xd65f72)}, {0.65f, Hex(0xe37a4a)}, {1.0f, Hex(0xe9b25a)}}, hue);
+        Rgb tint = Ramp(
+            {{0.0f, Hex(0x9a5ab0)}, {0.35f, Hex(0xd65f72)}, {0.65f, Hex(0xe37a4a)}, {1.0f, Hex(0xe9b25a)}},
+            hue);
         Rgb flesh = Mix(tint * 0.3f, Mix(tint, Hex(0xffe4c8), 0.3f), light) * hollow;
         flesh += Hex(0xfff0e0) * (std::pow(light, 6.0f) * 0.3f);
         Rgb colour = Mix(water * (0.75f + 0.4f * caustic), flesh, Smoothstep(0.0f, 0.5f, v));
@@ -156,12 +152,14 @@ constexpr float kShadowX = 0.010f, kShadowY = 0.016f;
 constexpr float kBinSize = 0.1f;
 
 // Signed distance-like measure in leaf units (half length = 1), positive inside the blade or stem.
-float LeafInside(const Leaf& leaf, float u, float v) {
+float LeafInside(const Leaf& leaf, float u, float v)
+{
     float stem = std::min(0.03f - std::fabs(u), std::min(v + 1.35f, -0.9f - v));
     float blade;
     if (leaf.kind == LeafKind::Maple) {
         float dv = v + 0.15f, r = std::hypot(u, dv), angle = std::atan2(u, dv);
-        const float lobes[5][2] = {{0.0f, 1.0f}, {1.15f, 0.85f}, {-1.15f, 0.85f}, {2.2f, 0.5f}, {-2.2f, 0.5f}};
+        const float lobes[5][2] = {
+            {0.0f, 1.0f}, {1.15f, 0.85f}, {-1.15f, 0.85f}, {2.2f, 0.5f}, {-2.2f, 0.5f}};
         float reach = 0.3f;
         for (const auto& lobe : lobes) {
             float d = (angle - lobe[0]) / 0.3f;
@@ -181,7 +179,8 @@ float LeafInside(const Leaf& leaf, float u, float v) {
     return std::max(blade, stem);
 }
 
-Rgb LeafColour(const Leaf& leaf, float u, float v, float inside) {
+Rgb LeafColour(const Leaf& leaf, float u, float v, float inside)
+{
     Rgb colour = Mix(leaf.base, leaf.tip, Smoothstep(-0.8f, 1.0f, v));
     float midrib = Smoothstep(0.035f, 0.0f, std::fabs(u)) * Smoothstep(1.0f, 0.6f, v);
     float ribs = leaf.kind == LeafKind::Maple
@@ -194,8 +193,10 @@ Rgb LeafColour(const Leaf& leaf, float u, float v, float inside) {
     return colour * (0.85f + 0.18f * u);  // gently curled, lit from one side
 }
 
-std::vector<Leaf> ScatterLeaves(float width) {
-    static const uint32_t palette[] = {0xb5321e, 0xd2542a, 0xe28a2e, 0xe8b742, 0x8c4a22, 0xa99a38, 0xc0402a, 0xdda04a};
+std::vector<Leaf> ScatterLeaves(float width)
+{
+    static const uint32_t palette[] = {0xb5321e, 0xd2542a, 0xe28a2e, 0xe8b742,
+                                       0x8c4a22, 0xa99a38, 0xc0402a, 0xdda04a};
     std::vector<Leaf> leaves;
     Rng rng(190u);
     for (int i = 0; i < 230; ++i) {
@@ -221,18 +222,25 @@ std::vector<Leaf> ScatterLeaves(float width) {
 class LeafGrid {
 public:
     LeafGrid(const std::vector<Leaf>& leaves, float width)
-        : columns_(int(width / kBinSize) + 1), rows_(int(1.0f / kBinSize) + 1), bins_(size_t(columns_ * rows_)) {
+        : columns_(int(width / kBinSize) + 1),
+          rows_(int(1.0f / kBinSize) + 1),
+          bins_(size_t(columns_ * rows_))
+    {
         for (size_t i = 0; i < leaves.size(); ++i) {
             const Leaf& leaf = leaves[i];
             float reach = leaf.size * 1.4f + 0.03f;
             for (int row = Row(leaf.y - reach); row <= Row(leaf.y + reach + kShadowY); ++row)
-                for (int column = Column(leaf.x - reach); column <= Column(leaf.x + reach + kShadowX); ++column)
+                for (int column = Column(leaf.x - reach); column <= Column(leaf.x + reach + kShadowX);
+                     ++column)
                     bins_[size_t(row * columns_ + column)].push_back(int(i));
         }
     }
 
     // Indices of the leaves near the point, bottom-most first.
-    const std::vector<int>& Near(float x, float y) const { return bins_[size_t(Row(y) * columns_ + Column(x))]; }
+    const std::vector<int>& Near(float x, float y) const
+    {
+        return bins_[size_t(Row(y) * columns_ + Column(x))];
+    }
 
 private:
     int Column(float x) const { return std::clamp(int(std::floor(x / kBinSize)), 0, columns_ - 1); }
@@ -247,17 +255,20 @@ struct LeafPoint {
     float u, v;
 };
 
-LeafPoint ToLeaf(const Leaf& leaf, float x, float y) {
+LeafPoint ToLeaf(const Leaf& leaf, float x, float y)
+{
     float dx = (x - leaf.x) / leaf.size, dy = (y - leaf.y) / leaf.size;
     return {dx * leaf.cosine + dy * leaf.sine, -dx * leaf.sine + dy * leaf.cosine};
 }
 
-Rgb Soil(float x, float y) {
+Rgb Soil(float x, float y)
+{
     return Mix(Hex(0x1e1812), Hex(0x3d3222), 0.5f + 0.5f * noise::Fbm(x * 8.0f, y * 8.0f, 5.0f, 192u));
 }
 
 // Front to back: each leaf hides, and shades, whatever lies beneath it.
-Rgb LeafLitter(const std::vector<Leaf>& leaves, const LeafGrid& grid, float x, float y, float pixel) {
+Rgb LeafLitter(const std::vector<Leaf>& leaves, const LeafGrid& grid, float x, float y, float pixel)
+{
     const std::vector<int>& nearby = grid.Near(x, y);
     Rgb gathered;
     float through = 1.0f;
@@ -280,9 +291,12 @@ Rgb LeafLitter(const std::vector<Leaf>& leaves, const LeafGrid& grid, float x, f
 
 }  // namespace
 
-void PaintAutumnLeaves(Image& image) {
-    const float height = float(image.Height()), pixel = 1.0f / height, width = image.Width() / height;
+void PaintAutumnLeaves(Image& image)
+{
+    const float height = float(image.Height()), pixel = 1.0f / height, width = WidthInHeights(image);
     const std::vector<Leaf> leaves = ScatterLeaves(width);
     const LeafGrid grid(leaves, width);
-    FillPixels(image, 2, [&](float px, float py) { return LeafLitter(leaves, grid, px / height, py / height, pixel); });
+    FillPixels(image, 2, [&](float px, float py) {
+        return LeafLitter(leaves, grid, px / height, py / height, pixel);
+    });
 }

@@ -14,12 +14,16 @@ struct Vec {
     float x, y, z;
 };
 
-Vec Normalized(Vec v) {
+Vec Normalized(Vec v)
+{
     float n = 1.0f / std::sqrt(v.x * v.x + v.y * v.y + v.z * v.z);
     return {v.x * n, v.y * n, v.z * n};
 }
 
-float Dot(Vec a, Vec b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
+float Dot(Vec a, Vec b)
+{
+    return a.x * b.x + a.y * b.y + a.z * b.z;
+}
 
 // ---- Sun glitter on the sea ---------------------------------------------------------------
 
@@ -30,7 +34,8 @@ constexpr float kWaveSlopeVariance = 0.008f;  // what each octave adds to the sl
 
 const Vec kSun = Normalized({0.0f, 0.085f, 1.0f});
 
-Rgb SeaSky(Vec d) {
+Rgb SeaSky(Vec d)
+{
     float e = std::max(d.y, 0.0f);
     Rgb sky = Ramp({{0.0f, Hex(0xf2b985)},
                     {0.04f, Hex(0xe19a7c)},
@@ -46,21 +51,24 @@ Rgb SeaSky(Vec d) {
         float band = Smoothstep(0.03f, 0.07f, e) * Smoothstep(0.2f, 0.1f, e);
         float density = noise::Fbm(d.x / e * 0.25f, 1.0f / e * 0.08f, 4.0f, 150u) + 0.1f;
         float cover = Smoothstep(0.05f, 0.35f, density) * band;
-        Rgb cloud =
-            Mix(Hex(0x8a6a7e), Hex(0xffd6a8), std::exp(-away * 60.0f) * (1.0f - Smoothstep(0.05f, 0.4f, density)));
+        Rgb cloud = Mix(Hex(0x8a6a7e), Hex(0xffd6a8),
+                        std::exp(-away * 60.0f) * (1.0f - Smoothstep(0.05f, 0.4f, density)));
         sky = Mix(sky, cloud, cover * 0.85f);
     }
     return sky;
 }
 
-float WaveHeight(float x, float z, int octave) {
+float WaveHeight(float x, float z, int octave)
+{
     float scale = float(1 << octave) / kLongestWave;
-    return (0.2f / float(1 << octave)) * noise::Gradient(x * scale * 0.8f, z * scale, 151u + uint32_t(octave));
+    return (0.2f / float(1 << octave)) *
+           noise::Gradient(x * scale * 0.8f, z * scale, 151u + uint32_t(octave));
 }
 
 // Sun light mirrored by wave facets (Beckmann facet distribution): facets that are too small to
 // draw still widen the mirrored sun into the long glitter path.
-float Glitter(Vec d, Vec n, float facing, float unresolvedVariance) {
+float Glitter(Vec d, Vec n, float facing, float unresolvedVariance)
+{
     Vec half = Normalized({kSun.x - d.x, kSun.y - d.y, kSun.z - d.z});
     float cosine = std::max(Dot(half, n), 1e-3f);
     float variance = 0.0006f + unresolvedVariance;
@@ -69,7 +77,8 @@ float Glitter(Vec d, Vec n, float facing, float unresolvedVariance) {
     return 0.04f * facets / (4.0f * facing);
 }
 
-Rgb SeaSurface(Vec d, float focal) {
+Rgb SeaSurface(Vec d, float focal)
+{
     float t = kCameraHeight / -d.y;
     float x = d.x * t, z = d.z * t;
     // Waves finer than a sample are not drawn but roughen the mirror instead.
@@ -98,7 +107,8 @@ Rgb SeaSurface(Vec d, float focal) {
 
 }  // namespace
 
-void PaintSunGlitterSea(Image& image) {
+void PaintSunGlitterSea(Image& image)
+{
     const float width = float(image.Width()), height = float(image.Height());
     const float focal = 0.9f * width, horizon = 0.47f * height;
     const float sampleFocal = focal * kSamples;  // footprints are per sample, not per pixel
@@ -122,7 +132,8 @@ struct Headland {
     Profile cliff;
 };
 
-Rgb DuskSky(float x, float y) {
+Rgb DuskSky(float x, float y)
+{
     Rgb sky = Ramp({{0.0f, Hex(0x161d3c)},
                     {0.28f, Hex(0x2f3160)},
                     {0.48f, Hex(0x6a4a74)},
@@ -133,16 +144,21 @@ Rgb DuskSky(float x, float y) {
     return sky + Hex(0xffb070) * (0.35f * glow);
 }
 
-float CliffLine(float x) {
+float CliffLine(float x)
+{
     float rise = Smoothstep(0.95f, 1.25f, x + 0.02f * noise::Curve(x * 6.0f, 3.0f, 160u));
     return kDuskHorizon + 0.02f - 0.25f * rise + 0.02f * rise * noise::Curve(x * 4.0f, 4.0f, 161u);
 }
 
 // The headland's seaward face runs out towards the viewer.
-float CliffFaceX(float y) { return 0.98f - 0.7f * (y - kDuskHorizon) + 0.015f * noise::Curve(y * 20.0f, 3.0f, 162u); }
+float CliffFaceX(float y)
+{
+    return 0.98f - 0.7f * (y - kDuskHorizon) + 0.015f * noise::Curve(y * 20.0f, 3.0f, 162u);
+}
 
 // Signed distance (positive inside) to the lighthouse outline: tower, gallery, lantern, roof.
-float LighthouseInside(const Headland& h, float x, float y) {
+float LighthouseInside(const Headland& h, float x, float y)
+{
     float dx = std::fabs(x - h.towerX);
     float top = h.lanternY + 0.02f;
     float along = Clamp01((h.towerFoot - y) / (h.towerFoot - top));
@@ -154,12 +170,14 @@ float LighthouseInside(const Headland& h, float x, float y) {
     return std::max({tower, gallery, roof});
 }
 
-bool InsideLantern(const Headland& h, float x, float y) {
+bool InsideLantern(const Headland& h, float x, float y)
+{
     return std::fabs(x - h.towerX) < 0.012f && y > h.lanternY - 0.018f && y < h.lanternY + 0.013f;
 }
 
 // The keeper's cottage beside the tower, with one lit window.
-float CottageInside(const Headland& h, float x, float y) {
+float CottageInside(const Headland& h, float x, float y)
+{
     float left = h.towerX + 0.05f, right = left + 0.10f, floor = h.cliff(left + 0.05f) + 0.01f;
     float walls = std::min({x - left, right - x, floor - y, y - (floor - 0.045f)});
     float ridge = floor - 0.045f - 0.03f;
@@ -168,7 +186,8 @@ float CottageInside(const Headland& h, float x, float y) {
     return std::max(walls, roof);
 }
 
-Rgb LightBeams(const Headland& h, float x, float y) {
+Rgb LightBeams(const Headland& h, float x, float y)
+{
     float dx = x - h.towerX, dy = y - h.lanternY;
     float distance = std::hypot(dx, dy);
     float angle = std::atan2(-dy, -dx);  // 0 points straight left
@@ -177,7 +196,8 @@ Rgb LightBeams(const Headland& h, float x, float y) {
     return Hex(0xffe6b0) * (0.3f * beam * Smoothstep(0.01f, 0.05f, distance) + 0.8f * glow);
 }
 
-Rgb DuskSea(float x, float y) {
+Rgb DuskSea(float x, float y)
+{
     float below = y - kDuskHorizon;
     float distance = 0.25f / (below + 0.01f);
     float wave = noise::Fbm(x * distance * 1.5f, distance * 6.0f, 3.0f, 163u);
@@ -189,17 +209,20 @@ Rgb DuskSea(float x, float y) {
 }
 
 // Surf breaking along the foot of the headland.
-Rgb SeaWithSurf(float x, float y) {
+Rgb SeaWithSurf(float x, float y)
+{
     float foam = std::exp(-std::pow((x - CliffFaceX(y)) / 0.012f, 2.0f)) *
                  Smoothstep(-0.2f, 0.5f, noise::Fbm(x * 40.0f, y * 60.0f, 3.0f, 165u));
     return Mix(DuskSea(x, y), Hex(0x8a8aa6), foam * 0.5f);
 }
 
 // The dark headland with tower and cottage; only the lantern and one window are lit.
-Layer Silhouettes(const Headland& h, float x, float y, float pixel) {
+Layer Silhouettes(const Headland& h, float x, float y, float pixel)
+{
     float cliff = h.cliff(x);
     float headland = std::min(Coverage(y - cliff, pixel), Coverage(x - CliffFaceX(y), pixel));
-    float buildings = std::max(Coverage(LighthouseInside(h, x, y), pixel), Coverage(CottageInside(h, x, y), pixel));
+    float buildings =
+        std::max(Coverage(LighthouseInside(h, x, y), pixel), Coverage(CottageInside(h, x, y), pixel));
     Rgb colour = Mix(Hex(0x1e1b2e), Hex(0x0a0c18), Smoothstep(cliff, cliff + 0.04f, y));
     if (InsideLantern(h, x, y)) colour = Hex(0xffe7a6);
     float windowX = h.towerX + 0.10f, windowY = h.cliff(h.towerX + 0.1f) - 0.02f;
@@ -209,9 +232,10 @@ Layer Silhouettes(const Headland& h, float x, float y, float pixel) {
 
 }  // namespace
 
-void PaintLighthouseCoast(Image& image) {
-    const float height = float(image.Height()), pixel = 1.0f / height, width = image.Width() / height;
-    Headland h{1.42f, 0.0f, 0.0f, Profile(-0.1f, width + 0.1f, image.Width() * 4, CliffLine)};
+void PaintLighthouseCoast(Image& image)
+{
+    const float height = float(image.Height()), pixel = 1.0f / height;
+    Headland h{1.42f, 0.0f, 0.0f, AcrossPicture(image, CliffLine)};
     h.towerFoot = h.cliff(h.towerX);
     h.lanternY = h.towerFoot - 0.20f;
     Image stars(image.Width(), image.Height());
@@ -223,7 +247,8 @@ void PaintLighthouseCoast(Image& image) {
         float starFade = Smoothstep(0.5f, 0.1f, y);  // stars give way to the afterglow
         return DuskSky(x, y) + stars.At(int(px), int(py)) * starFade;
     });
-    BlendPixels(image, 3, [&](float px, float py) { return Silhouettes(h, px / height, py / height, pixel); });
+    BlendPixels(image, 3,
+                [&](float px, float py) { return Silhouettes(h, px / height, py / height, pixel); });
     for (int y = 0; y < image.Height(); ++y)
         for (int x = 0; x < image.Width(); ++x)
             image.At(x, y) += LightBeams(h, (x + 0.5f) / height, (y + 0.5f) / height);

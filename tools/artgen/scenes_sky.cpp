@@ -22,7 +22,8 @@ struct Curtain {
     uint32_t seed;
 };
 
-Rgb AuroraLight(float x, float y) {
+Rgb AuroraLight(float x, float y)
+{
     static const Curtain curtains[] = {
         {0.60f, 0.20f, 0.6f, 0.24f, 1.15f, 120u},
         {0.36f, 0.10f, 1.1f, 0.10f, 0.35f, 121u},
@@ -46,13 +47,20 @@ Rgb AuroraLight(float x, float y) {
     return light;
 }
 
-float SnowLine(float x) { return 0.81f - 0.07f * (0.5f + 0.5f * noise::Curve(x * 1.1f, 4.0f, 123u)); }
-float RidgeLine(float x) { return 0.74f - 0.08f * noise::Ridged(x * 1.2f, 0.3f, 4.0f, 124u); }
+float SnowLine(float x)
+{
+    return 0.81f - 0.07f * (0.5f + 0.5f * noise::Curve(x * 1.1f, 4.0f, 123u));
+}
+float RidgeLine(float x)
+{
+    return 0.74f - 0.08f * noise::Ridged(x * 1.2f, 0.3f, 4.0f, 124u);
+}
 
 }  // namespace
 
-void PaintAuroraNight(Image& image) {
-    const float height = float(image.Height()), pixel = 1.0f / height, width = image.Width() / height;
+void PaintAuroraNight(Image& image)
+{
+    const float height = float(image.Height()), pixel = 1.0f / height;
     FillPixels(image, kSamples, [&](float px, float py) {
         float x = px / height, y = py / height;
         Rgb sky = Ramp({{0.0f, Hex(0x02050d)}, {0.5f, Hex(0x071226)}, {0.8f, Hex(0x0e2335)}}, y);
@@ -60,9 +68,9 @@ void PaintAuroraNight(Image& image) {
     });
     ScatterStars(image, 900, 0.9f, 125u);
 
-    const Profile snow(-0.1f, width + 0.1f, image.Width() * 4, SnowLine);
-    const Profile ridge(-0.1f, width + 0.1f, image.Width() * 4, RidgeLine);
-    const SpruceRow spruces({0.02f, 0.04f, 0.16f, 0.24f, 126u, 0.7f}, -0.1f, width + 0.1f, snow, 1.0f);
+    const Profile snow = AcrossPicture(image, SnowLine);
+    const Profile ridge = AcrossPicture(image, RidgeLine);
+    const SpruceRow spruces({0.02f, 0.04f, 0.16f, 0.24f, 126u, 0.7f}, snow, 1.0f);
     BlendPixels(image, kSamples, [&](float px, float py) {
         float x = px / height, y = py / height;
         float ridgeCover = Coverage(y - ridge(x), pixel);
@@ -90,12 +98,14 @@ struct Sunset {
     Profile hills;
 };
 
-float CloudDensity(float u, float w) {
+float CloudDensity(float u, float w)
+{
     float warp = 0.4f * noise::Fbm(u * 0.6f, w * 0.6f, 3.0f, 130u);
     return noise::Fbm(u + warp, w * 1.8f + warp, 6.0f, 131u);
 }
 
-Rgb SunsetSky(const Sunset& s, float x, float y) {
+Rgb SunsetSky(const Sunset& s, float x, float y)
+{
     Rgb sky = Ramp({{0.0f, Hex(0x2b3968)},
                     {0.30f, Hex(0x6c5f94)},
                     {0.55f, Hex(0xc77c86)},
@@ -104,12 +114,14 @@ Rgb SunsetSky(const Sunset& s, float x, float y) {
                    y);
     float d = std::hypot(x - s.sunX, (y - kSunsetHorizon + 0.035f) * 1.6f);
     sky += Hex(0xffd08a) * (0.5f * std::exp(-d * 6.0f) + 0.4f * std::exp(-d * 30.0f));
-    sky = Mix(sky, Hex(0xfff1cf), Smoothstep(0.032f, 0.027f, std::hypot(x - s.sunX, y - kSunsetHorizon + 0.035f)));
+    sky = Mix(sky, Hex(0xfff1cf),
+              Smoothstep(0.032f, 0.027f, std::hypot(x - s.sunX, y - kSunsetHorizon + 0.035f)));
     return sky;
 }
 
 // A cloud deck seen in perspective, lit from below by the sun that has just set.
-Layer Clouds(const Sunset& s, float x, float y) {
+Layer Clouds(const Sunset& s, float x, float y)
+{
     float elevation = kSunsetHorizon - y;
     if (elevation <= 0.0f) return {};
     float depth = 0.3f / (elevation + 0.03f);
@@ -129,12 +141,14 @@ Layer Clouds(const Sunset& s, float x, float y) {
     return {colour, cover};
 }
 
-float SunsetHillLine(float x) {
+float SunsetHillLine(float x)
+{
     return kSunsetHorizon + 0.04f - 0.07f * (0.5f + 0.5f * noise::Curve(x * 1.5f, 4.0f, 132u));
 }
 
 // Round-crowned trees standing on the hills, as a coverage.
-float TreeCrowns(const Sunset& s, float x, float y, float pixel) {
+float TreeCrowns(const Sunset& s, float x, float y, float pixel)
+{
     float best = 0.0f;
     int first = int(std::floor(x / 0.09f)) - 2;
     for (int k = first; k <= first + 4; ++k) {
@@ -157,9 +171,10 @@ float TreeCrowns(const Sunset& s, float x, float y, float pixel) {
 
 }  // namespace
 
-void PaintSunsetClouds(Image& image) {
-    const float height = float(image.Height()), pixel = 1.0f / height, width = image.Width() / height;
-    const Sunset sunset{0.62f * width, Profile(-0.1f, width + 0.1f, image.Width() * 4, SunsetHillLine)};
+void PaintSunsetClouds(Image& image)
+{
+    const float height = float(image.Height()), pixel = 1.0f / height, width = WidthInHeights(image);
+    const Sunset sunset{0.62f * width, AcrossPicture(image, SunsetHillLine)};
     FillPixels(image, kSamples, [&](float px, float py) {
         float x = px / height, y = py / height;
         Rgb colour = SunsetSky(sunset, x, y);
@@ -176,7 +191,8 @@ void PaintSunsetClouds(Image& image) {
 namespace {
 
 // Light of a two-armed spiral seen at an angle; x, y centred on the core in picture heights.
-Rgb GalaxyLight(float x, float y) {
+Rgb GalaxyLight(float x, float y)
+{
     const float tilt = 0.42f, turn = -0.35f;
     float rx = x * std::cos(turn) - y * std::sin(turn);
     float ry = (x * std::sin(turn) + y * std::cos(turn)) / tilt;
@@ -199,14 +215,16 @@ Rgb GalaxyLight(float x, float y) {
     return light * (1.0f - 0.75f * dust * Smoothstep(0.02f, 0.08f, r));
 }
 
-Rgb DeepSpace(float x, float y) {
+Rgb DeepSpace(float x, float y)
+{
     float haze = 0.5f + 0.5f * noise::Fbm(x * 1.5f, y * 1.5f, 4.0f, 142u);
     return Mix(Hex(0x04050b), Hex(0x0d0b1e), haze) + Hex(0x1b1030) * Smoothstep(0.6f, 0.9f, haze) * 0.5f;
 }
 
 }  // namespace
 
-void PaintSpiralGalaxy(Image& image) {
+void PaintSpiralGalaxy(Image& image)
+{
     const float height = float(image.Height()), centreX = 0.5f * image.Width() / height;
     FillPixels(image, kSamples, [&](float px, float py) {
         float x = px / height, y = py / height;

@@ -23,15 +23,20 @@ struct Gorge {
     std::vector<float> rock;  // rock relief at every sample position
 };
 
-float CliffTopLine(float x) { return 0.19f + 0.035f * noise::Curve(x * 2.5f, 4.0f, 60u); }
+float CliffTopLine(float x)
+{
+    return 0.19f + 0.035f * noise::Curve(x * 2.5f, 4.0f, 60u);
+}
 
-float CanopyLine(float x) {
+float CanopyLine(float x)
+{
     noise::Cell crown = noise::Voronoi(x * 14.0f, 0.5f, 79u);
     return CliffTopLine(x) - 0.07f - 0.08f * (0.5f + 0.5f * noise::Fbm(x * 5.0f, 0.3f, 4.0f, 61u)) +
            0.03f * crown.nearest * crown.nearest;
 }
 
-float RockRelief(float x, float y) {
+float RockRelief(float x, float y)
+{
     float buttresses = 0.5f + 0.5f * noise::Fbm(x * 2.2f, y * 0.9f, 3.0f, 74u);
     float ledges = noise::Ridged(x * 2.5f + 0.4f * buttresses, y * 11.0f, 5.0f, 62u);
     float cracks = noise::Ridged(x * 9.0f, y * 1.6f, 3.0f, 80u);
@@ -40,7 +45,8 @@ float RockRelief(float x, float y) {
 }
 
 // Clumps of leaves: every cell of a jittered grid is shaded like a small lit dome.
-Rgb Leafage(float x, float y, uint32_t seed) {
+Rgb Leafage(float x, float y, uint32_t seed)
+{
     noise::Cell small = noise::Voronoi(x * 46.0f, y * 46.0f, seed);
     noise::Cell large = noise::Voronoi(x * 13.0f, y * 13.0f, seed + 1u);
     auto dome = [](const noise::Cell& cell, float cx, float cy) {
@@ -55,41 +61,49 @@ Rgb Leafage(float x, float y, uint32_t seed) {
     float hue = 0.5f + 0.5f * noise::Fbm(x * 3.0f, y * 3.0f, 2.0f, seed + 3u);
     float shrub = noise::HashUnit(int32_t(large.id & 0xFFFF), 5, seed);  // each large clump its own green
     Rgb lit = Mix(Mix(Hex(0x6f9a3e), Hex(0xa6b857), hue), Hex(0x4f7d3a), shrub * 0.6f);
-    return Ramp({{0.0f, Hex(0x0a160c)}, {0.45f, Mix(Hex(0x294622), Hex(0x1f3a26), shrub)}, {1.0f, lit}}, light);
+    return Ramp({{0.0f, Hex(0x0a160c)}, {0.45f, Mix(Hex(0x294622), Hex(0x1f3a26), shrub)}, {1.0f, lit}},
+                light);
 }
 
 // Wet boulders along the far edge of the pool.
-float BoulderLine(float x) {
+float BoulderLine(float x)
+{
     noise::Cell cell = noise::Voronoi(x * 9.0f, 0.5f, 75u);
     return kPoolLine - 0.045f * std::max(0.0f, 1.0f - cell.nearest * 1.6f) - 0.006f;
 }
 
-float HalfWidth(const Gorge& g, float y) {
+float HalfWidth(const Gorge& g, float y)
+{
     float t = Clamp01((y - g.cliffTop(g.centre)) / (kPoolLine - g.cliffTop(g.centre)));
     return 0.07f + 0.055f * t + 0.006f * noise::Curve(y * 9.0f, 3.0f, 64u);
 }
 
-Rgb Sky(float y) { return Ramp({{0.0f, Hex(0x8fb4d6)}, {0.2f, Hex(0xd7e4ea)}}, y); }
+Rgb Sky(float y)
+{
+    return Ramp({{0.0f, Hex(0x8fb4d6)}, {0.2f, Hex(0xd7e4ea)}}, y);
+}
 
 // Sunlit rock with moss on the ledges, darker and wetter close to the fall.
-Rgb RockFace(const Gorge& g, float px, float py, float x, float y) {
+Rgb RockFace(const Gorge& g, float px, float py, float x, float y)
+{
     int gx = int(px * kSamples), gy = int(py * kSamples);
     auto at = [&](int ix, int iy) { return g.rock[size_t(iy) * g.gridWidth + ix]; };
     int left = std::max(gx - 3, 0), right = std::min(gx + 3, g.gridWidth - 1);
     int up = std::max(gy - 3, 0), down = std::min(gy + 3, int(g.rock.size()) / g.gridWidth - 1);
     float h = at(gx, gy);
     float step = g.pixel / kSamples;  // between grid samples, in picture heights
-    float slopeX = ((at(gx + 1, gy) - h) + (at(right, gy) - at(left, gy)) / float(right - left)) / (2.0f * step);
+    float slopeX =
+        ((at(gx + 1, gy) - h) + (at(right, gy) - at(left, gy)) / float(right - left)) / (2.0f * step);
     float slopeY = ((at(gx, gy + 1) - h) + (at(gx, down) - at(gx, up)) / float(down - up)) / (2.0f * step);
     float light = Clamp01(0.55f - 0.09f * (slopeX * 0.6f + slopeY * 0.8f));  // lit from the upper left
     float tint = 0.5f + 0.5f * noise::Fbm(x * 4.0f, y * 4.0f, 2.0f, 76u);
-    Rgb stone =
-        Mix(Mix(Hex(0x38342f), Hex(0x2f3336), tint), Mix(Hex(0x8a7d6a), Hex(0x747a78), tint), Clamp01(h * 1.2f - 0.1f));
+    Rgb stone = Mix(Mix(Hex(0x38342f), Hex(0x2f3336), tint), Mix(Hex(0x8a7d6a), Hex(0x747a78), tint),
+                    Clamp01(h * 1.2f - 0.1f));
     Rgb colour = stone * (0.35f + 0.85f * light);
     float ledge = Clamp01(-slopeY * 0.08f);
     float patches = noise::Fbm(x * 6.0f, y * 8.0f, 4.0f, 65u);
-    float moss =
-        Smoothstep(0.35f, 0.8f, patches + ledge * 0.9f) * (0.6f + 0.4f * noise::Value(x * 90.0f, y * 90.0f, 81u));
+    float moss = Smoothstep(0.35f, 0.8f, patches + ledge * 0.9f) *
+                 (0.6f + 0.4f * noise::Value(x * 90.0f, y * 90.0f, 81u));
     colour = Mix(colour, Mix(Hex(0x263a1a), Hex(0x6a8236), light), moss * 0.8f);
     // Seeping water leaves dark streaks down the face.
     float streaks = Smoothstep(0.2f, 0.7f, noise::Fbm(x * 40.0f, y * 2.5f, 3.0f, 82u));
@@ -103,7 +117,8 @@ Rgb RockFace(const Gorge& g, float px, float py, float x, float y) {
 }
 
 // The falling sheet: streaked white water over darker, thinner edges. Returns coverage in alpha.
-Layer Curtain(const Gorge& g, float x, float y) {
+Layer Curtain(const Gorge& g, float x, float y)
+{
     float lip = g.cliffTop(g.centre);
     if (y < lip - 0.01f || y > kPoolLine + 0.02f) return {};
     float across = (x - g.centre) / HalfWidth(g, y);
@@ -119,7 +134,8 @@ Layer Curtain(const Gorge& g, float x, float y) {
 }
 
 // Everything behind the pool surface and the mist, i.e. what the pool mirrors.
-Rgb Backdrop(const Gorge& g, float px, float py, float x, float y) {
+Rgb Backdrop(const Gorge& g, float px, float py, float x, float y)
+{
     Rgb colour;
     float top = g.cliffTop(x), canopy = g.canopy(x);
     if (y < top + g.pixel) {
@@ -132,14 +148,16 @@ Rgb Backdrop(const Gorge& g, float px, float py, float x, float y) {
     float boulder = g.boulders(x);
     if (y > boulder - g.pixel) {
         float shade = 0.35f + 0.5f * Smoothstep(boulder + 0.03f, boulder, y);
-        Rgb stone = Mix(Hex(0x23282a), Hex(0x5d6460), 0.5f + 0.5f * noise::Fbm(x * 30.0f, y * 30.0f, 3.0f, 77u));
+        Rgb stone =
+            Mix(Hex(0x23282a), Hex(0x5d6460), 0.5f + 0.5f * noise::Fbm(x * 30.0f, y * 30.0f, 3.0f, 77u));
         colour = Mix(colour, stone * shade,
                      Coverage(y - boulder, g.pixel) * Smoothstep(0.2f, 0.5f, std::fabs(x - g.centre)));
     }
     return colour;
 }
 
-Rgb Pool(const Gorge& g, float px, float py, float x, float y) {
+Rgb Pool(const Gorge& g, float px, float py, float x, float y)
+{
     float below = y - kPoolLine;
     float ripple = noise::Fbm(x * 14.0f, below * 60.0f / (below + 0.05f), 3.0f, 69u);
     float mirrorY = std::max(kPoolLine - below * (1.0f + 0.15f * ripple), g.cliffTop(x) + 0.01f);
@@ -153,7 +171,8 @@ Rgb Pool(const Gorge& g, float px, float py, float x, float y) {
 }
 
 // Leafy masses that frame the picture in the lower corners.
-Layer Foliage(const Gorge& g, float x, float y) {
+Layer Foliage(const Gorge& g, float x, float y)
+{
     float side = std::max(Smoothstep(0.5f, 0.0f, x), 0.92f * Smoothstep(g.width - 0.32f, g.width, x));
     noise::Cell clump = noise::Voronoi(x * 12.0f, y * 12.0f, 78u);
     float mass = side * 1.2f + 0.3f * noise::Fbm(x * 5.0f, y * 5.0f, 4.0f, 71u) + (y - 0.75f) * 0.9f +
@@ -165,15 +184,15 @@ Layer Foliage(const Gorge& g, float x, float y) {
 
 }  // namespace
 
-void PaintWaterfall(Image& image) {
-    const float height = float(image.Height()), width = image.Width() / height;
-    const int columns = image.Width() * 4;
+void PaintWaterfall(Image& image)
+{
+    const float height = float(image.Height()), width = WidthInHeights(image);
     Gorge g{width,
             0.52f * width,
             1.0f / height,
-            Profile(-0.1f, width + 0.1f, columns, CliffTopLine),
-            Profile(-0.1f, width + 0.1f, columns, CanopyLine),
-            Profile(-0.1f, width + 0.1f, columns, BoulderLine),
+            AcrossPicture(image, CliffTopLine),
+            AcrossPicture(image, CanopyLine),
+            AcrossPicture(image, BoulderLine),
             image.Width() * kSamples + 1,
             {}};
     int gridHeight = image.Height() * kSamples + 1;

@@ -5,19 +5,24 @@
 #include <cmath>
 #include <vector>
 
+#include "supersample.h"
+
 namespace {
 
 // One screen column of the fine image, filled from the bottom row upwards.
 class ColumnPainter {
 public:
     ColumnPainter(std::vector<Rgb>& pixels, int column, int width, int height)
-        : pixels_(pixels), column_(column), width_(width), top_(float(height)) {}
+        : pixels_(pixels), column_(column), width_(width), top_(float(height))
+    {
+    }
 
     float Top() const { return top_; }
 
     // Covers rows from the current top up to newTop with colourAt(row centre).
     template <class ColourAt>
-    void CoverUpTo(float newTop, ColourAt colourAt) {
+    void CoverUpTo(float newTop, ColourAt colourAt)
+    {
         newTop = std::max(newTop, 0.0f);
         while (top_ > newTop) {
             int row = int(std::ceil(top_)) - 1;
@@ -39,7 +44,8 @@ private:
     Rgb partial_;  // light gathered so far in the row that holds top_
 };
 
-void MarchColumn(const TerrainScene& scene, std::vector<Rgb>& pixels, int column, int width, int height) {
+void MarchColumn(const TerrainScene& scene, std::vector<Rgb>& pixels, int column, int width, int height)
+{
     const TerrainView& v = scene.view;
     const float focal = v.focal * float(width), horizon = v.horizon * float(height);
     const float right = (float(column) + 0.5f - 0.5f * float(width)) / focal;
@@ -63,10 +69,10 @@ void MarchColumn(const TerrainScene& scene, std::vector<Rgb>& pixels, int column
         float slopeX = (scene.height(x + e, worldZ, footprint) - h) / e;
         float slopeZ = (scene.height(x, worldZ + e, footprint) - h) / e;
         float norm = 1.0f / std::sqrt(slopeX * slopeX + 1.0f + slopeZ * slopeZ);
+        float nx = -slopeX * norm, nz = -slopeZ * norm;
         float up = (horizon - row) / focal;
-        SurfacePoint point{
-            x,         worldZ, h, -slopeX * norm, norm, -slopeZ * norm, z * std::sqrt(1.0f + right * right + up * up),
-            footprint, right,  up};
+        float distance = z * std::sqrt(1.0f + right * right + up * up);
+        SurfacePoint point{x, worldZ, h, nx, norm, nz, distance, footprint, right, up};
         Rgb colour = scene.shade(point);
         // Between this sample and the previous one the surface is blended, not stepped.
         painter.CoverUpTo(row, [&](float centre) {
@@ -82,19 +88,14 @@ void MarchColumn(const TerrainScene& scene, std::vector<Rgb>& pixels, int column
 
 }  // namespace
 
-void RenderTerrain(Image& image, const TerrainScene& scene, int supersample) {
+void RenderTerrain(Image& image, const TerrainScene& scene, int supersample)
+{
     const int width = image.Width() * supersample, height = image.Height() * supersample;
     std::vector<Rgb> pixels(size_t(width) * height);
     for (int column = 0; column < width; ++column) MarchColumn(scene, pixels, column, width, height);
 
-    const float weight = 1.0f / float(supersample * supersample);
-    for (int y = 0; y < image.Height(); ++y) {
-        for (int x = 0; x < image.Width(); ++x) {
-            Rgb sum;
-            for (int sy = 0; sy < supersample; ++sy)
-                for (int sx = 0; sx < supersample; ++sx)
-                    sum += pixels[size_t(y * supersample + sy) * width + size_t(x * supersample + sx)];
-            image.At(x, y) = sum * weight;
-        }
-    }
+    // Each sample of the grid lies in its own fine pixel, so the average is a box filter.
+    FillPixels(image, supersample, [&](float px, float py) {
+        return pixels[size_t(py * supersample) * width + size_t(px * supersample)];
+    });
 }
