@@ -17,6 +17,9 @@ constexpr int kBadCommandLine = -1;
 constexpr int kNoWindow = -1;
 constexpr UINT kParentWatchInterval = 250;  // ms
 
+// The ANSI version record of Windows 95 and NT 4.0, on both builds.
+static_assert(sizeof(OSVERSIONINFOA) == 148);
+
 int DetectWin9x()
 {
     OSVERSIONINFOA version = {};

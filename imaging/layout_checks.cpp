@@ -1,6 +1,6 @@
 // Compile-time checks that the 32-bit product and its 64-bit twin read and write the same
-// bytes: the layout of every structure the saver copies to or from files, resources and
-// memory blocks, and the widths of the types its arithmetic and settings use.
+// bytes: the layout of every structure the saver copies to or from picture files, resources
+// and memory blocks, and the widths of the types its arithmetic and settings use.
 #include <windows.h>
 
 #include <cfloat>
@@ -65,5 +65,3 @@ static_assert(offsetof(PALETTEENTRY, peBlue) == 2 && offsetof(PALETTEENTRY, peFl
 static_assert(offsetof(LOGPALETTE, palVersion) == 0 && offsetof(LOGPALETTE, palNumEntries) == 2);
 static_assert(offsetof(LOGPALETTE, palPalEntry) == 4 && sizeof(LOGPALETTE) <= 8);
 
-// The version record the run modes ask for: the ANSI one of Windows 95 and NT 4.0.
-static_assert(sizeof(OSVERSIONINFOA) == 148);
