@@ -13,11 +13,14 @@ constexpr int kMissingPictureExitCode = 1;
 
 void (*AnimationEngine::frameDrawn)(const AnimationEngine& engine) = nullptr;
 
+// The pictures may be standing still, with no frame tick to come: the first notice asks for one.
+// Asking again while the change waits would put that tick off for good when the change timer
+// runs faster than the frame timer (a hand-set ChangeTime of 0).
 void CALLBACK ChangeTimerProc(HWND window, UINT message, UINT_PTR, DWORD)
 {
-    if (message != WM_TIMER) return;
+    if (message != WM_TIMER || changeDue) return;
     changeDue = 1;
-    RequestFrame(window);  // the pictures may be standing still, with no frame tick to come
+    RequestFrame(window);
 }
 
 AnimationEngine::AnimationEngine(HWND window) : SaverStage(window)

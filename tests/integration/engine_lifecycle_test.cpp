@@ -253,6 +253,73 @@ TEST_F(EngineLifecycle, AUsualPreviewShrinksAPictureAsItsWidthShrinksTheScreen)
     EXPECT_EQ(Sides(preview.Shown().BoundsOfAllBut(kBlack)), Sides({40, 35, 40 + 72, 35 + 41}));
 }
 
+// GDI objects alive in this process: Wine answers GetObjectType for a handle given by its table
+// index alone (GetGuiResources answers 0 here).
+int LiveGdiObjects()
+{
+    int live = 0;
+    for (ULONG_PTR index = 1; index < 0x10000; ++index)
+        if (GetObjectType(reinterpret_cast<HGDIOBJ>(index)) != 0) ++live;
+    return live;
+}
+
+// Bytes in use on the process heap, where the loader's blocks come from.
+SIZE_T HeapBytesInUse()
+{
+    SIZE_T bytes = 0;
+    PROCESS_HEAP_ENTRY entry{};
+    HeapLock(GetProcessHeap());
+    while (HeapWalk(GetProcessHeap(), &entry))
+        if (entry.wFlags & PROCESS_HEAP_ENTRY_BUSY) bytes += entry.cbData;
+    HeapUnlock(GetProcessHeap());
+    return bytes;
+}
+
+// What an engine run has drawn: frames, and picture changes (the first slot gets a new bitmap).
+struct Drawn {
+    int frames = 0;
+    int changes = 0;
+    HBITMAP lastPicture = nullptr;
+};
+Drawn drawn;
+
+void CountFrame(const AnimationEngine& engine)
+{
+    ++drawn.frames;
+    const HBITMAP picture = engine.SpriteAt(0).bitmap.get();
+    if (picture != drawn.lastPicture) ++drawn.changes;
+    drawn.lastPicture = picture;
+}
+
+// Nine moving pictures changing on every tick (a hand-set negative ChangeTime): neither frames nor
+// changes may leave anything behind.
+TEST_F(EngineLifecycle, NeitherFramesNorPictureChangesLeakGdiObjectsOrMemory)
+{
+    for (auto [key, value] : {std::pair{"ChangeTime", "-1"}, {"Pictures", "8"}, {"Move", "1"}, {"Speed", "10"}})
+        settings_file::Write(key, value);
+    drawn = Drawn{};
+    AnimationEngine::frameDrawn = CountFrame;
+    engine_window::EngineWindow window(kScreenWidth, kScreenHeight);
+    ASSERT_TRUE(window.get());
+    const auto runUntil = [](int frames, int changes) {
+        return WaitUntil(
+            [&] {
+                RunMessages(50);
+                return drawn.frames >= frames && drawn.changes >= changes;
+            },
+            60000);
+    };
+    ASSERT_TRUE(runUntil(10, 3)) << drawn.frames << " frames, " << drawn.changes << " changes";  // warmed up
+    const int objects = LiveGdiObjects();
+    const SIZE_T heap = HeapBytesInUse();
+    const Drawn before = drawn;
+    ASSERT_TRUE(runUntil(before.frames + 100, before.changes + 30));
+    AnimationEngine::frameDrawn = nullptr;
+    EXPECT_LE(LiveGdiObjects(), objects + 9) << drawn.frames - before.frames << " frames, "
+                                             << drawn.changes - before.changes << " changes";
+    EXPECT_LE(HeapBytesInUse(), heap + 256 * 1024) << "the smallest picture's block is 90 KB";
+}
+
 TEST(EngineInTheRunningSaver, AKeyPressEndsTheSaverWhileNinePicturesMove)
 {
     settings_file::Remove();
