@@ -129,15 +129,22 @@ TEST(PaintingBackgrounds, ThePictureIsStretchedOrTiledAndItsPaletteNoLongerSelec
     } points[] = {{0, 0, kRed}, {39, 0, kGreen}, {0, 19, kBlue}, {39, 19, kWhite}, {19, 9, kRed}, {20, 10, kWhite}};
     for (const auto& p : points) EXPECT_EQ(stretched.Pixel(p.x, p.y), p.colour) << p.x << "," << p.y;
 
-    TestWindow tiled(5, 3);
+    // Tiles of their own width and height: 3 x 2, top row red, green, blue; bottom row white.
+    fourColours.width = 3;
+    fourColours.pixels = {3, 3, 3, 0, 0, 1, 2, 0};
+    const bmp_bytes::TempFile wide(bmp_bytes::Bytes(fourColours));
+    lstrcpyA(settings.OwnBitmap, wide.path());
+    TestWindow tiled(7, 5);
     ASSERT_TRUE(tiled.get());
     settings.Tiles = 1;
     PaintBackground(tiled.get(), settings);
-    const COLORREF rows[3][5] = {{kRed, kGreen, kRed, kGreen, kRed},
-                                 {kBlue, kWhite, kBlue, kWhite, kBlue},
-                                 {kRed, kGreen, kRed, kGreen, kRed}};
-    for (int y = 0; y < 3; ++y)
-        for (int x = 0; x < 5; ++x) EXPECT_EQ(tiled.Pixel(x, y), rows[y][x]) << x << "," << y;
+    const COLORREF rows[5][7] = {{kRed, kGreen, kBlue, kRed, kGreen, kBlue, kRed},
+                                 {kWhite, kWhite, kWhite, kWhite, kWhite, kWhite, kWhite},
+                                 {kRed, kGreen, kBlue, kRed, kGreen, kBlue, kRed},
+                                 {kWhite, kWhite, kWhite, kWhite, kWhite, kWhite, kWhite},
+                                 {kRed, kGreen, kBlue, kRed, kGreen, kBlue, kRed}};
+    for (int y = 0; y < 5; ++y)
+        for (int x = 0; x < 7; ++x) EXPECT_EQ(tiled.Pixel(x, y), rows[y][x]) << x << "," << y;
 }
 
 TEST(CapturingTheScreen, TheCopyHasTheAskedSizeAndTheWindowsPixels)
