@@ -36,7 +36,6 @@ void LoadVerifier()
         DisarmPasswordCheck();
 }
 
-bool JustAnswered(DWORD now) { return hostState.lastVerifyEnd != kNoVerifyYet && now - hostState.lastVerifyEnd < kVerifyQuietTime; }
 
 // Timer messages already queued would otherwise run the engine behind the dialog's back first.
 void DropQueuedTimerMessages(HWND window)
@@ -48,6 +47,12 @@ void DropQueuedTimerMessages(HWND window)
 
 }  // namespace
 
+// The tick count wraps after 49 days; the unsigned difference does not mind.
+bool WithinQuietTime(DWORD now, DWORD lastVerifyEnd)
+{
+    return lastVerifyEnd != kNoVerifyYet && now - lastVerifyEnd < kVerifyQuietTime;
+}
+
 int ConfirmClose(HWND window)
 {
     if (hostState.verifying || hostState.closeApproved) return 0;
@@ -55,7 +60,7 @@ int ConfirmClose(HWND window)
         hostState.closeApproved = 1;
         return 1;
     }
-    if (JustAnswered(GetTickCount())) return 0;
+    if (WithinQuietTime(GetTickCount(), hostState.lastVerifyEnd)) return 0;
 
     hostState.verifying = 1;
     DropQueuedTimerMessages(window);

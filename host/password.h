@@ -6,6 +6,10 @@
 // Nonzero when the saver may close; asks the verifier when a password is in use.
 int ConfirmClose(HWND window);
 
+// Whether a close request at `now` (GetTickCount) falls in the 200 ms after the last answer
+// of the verifier, when input asks nothing.
+bool WithinQuietTime(DWORD now, DWORD lastVerifyEnd);
+
 // Loads the verifier when the user has a screen-saver password (95/98 family only).
 void ArmPasswordCheck();
 void DisarmPasswordCheck();
