@@ -26,6 +26,8 @@ void CloseDevice(MCIDEVICEID device)
 
 }  // namespace
 
+SoundPlayer::PlaySoundFunction SoundPlayer::playSound = PlaySoundA;
+
 BOOL SoundPlayer::PlayMidiFile(HWND window, const char* path)
 {
     if (!UsableMidiFile(path)) return FALSE;
@@ -69,10 +71,10 @@ BOOL SoundPlayer::PlayWaveFile(HWND, const char* path)
     // missing file gives the system's own sound, as it always did.
     if (!IsAbsent(path) && !IsRegularDiskFile(path)) return FALSE;
     // SND_NOWAIT: a busy sound device skips this change's sound rather than stall it.
-    return PlaySoundA(path, nullptr, SND_FILENAME | SND_NOWAIT | SND_ASYNC);
+    return playSound(path, nullptr, SND_FILENAME | SND_NOWAIT | SND_ASYNC);
 }
 
 BOOL SoundPlayer::StopWave(HWND)
 {
-    return PlaySoundA(nullptr, nullptr, SND_PURGE);
+    return playSound(nullptr, nullptr, SND_PURGE);
 }

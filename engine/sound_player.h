@@ -16,6 +16,11 @@ public:
     BOOL PlayWaveFile(HWND window, const char* path);
     BOOL StopWave(HWND window);
 
+    // PlaySoundA, or what a test puts in its place: a machine without sound shows nothing of
+    // how the sound is asked for, and a sound played to its end would freeze the pictures.
+    using PlaySoundFunction = BOOL(WINAPI*)(LPCSTR sound, HMODULE module, DWORD flags);
+    static PlaySoundFunction playSound;
+
 private:
     MCIDEVICEID deviceId = 0;
 };

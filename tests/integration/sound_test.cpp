@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/sound_player.h"
 #include "tests/support/bmp_bytes.h"
 #include "tests/support/engine_window.h"
 #include "tests/support/settings_file.h"
@@ -255,4 +256,26 @@ TEST_F(Sound, WithTheChangeSoundOnThePicturesStillChange)
         EXPECT_TRUE(ShowsAPicture(window)) << path;
     }
     EXPECT_EQ(DialogRefusal::refused, 0);
+}
+
+// The change sound is asked for by file name, played on without waiting and dropped when the
+// device is busy; the system's own sound stands in for a missing file. The end purges it.
+TEST_F(Sound, TheChangeSoundIsAskedForWithoutWaitingAndPurgedAtTheEnd)
+{
+    static std::vector<std::pair<std::string, DWORD>> asked;
+    asked.clear();
+    SoundPlayer::playSound = [](LPCSTR sound, HMODULE, DWORD flags) -> BOOL {
+        asked.emplace_back(sound ? sound : "", flags);
+        return TRUE;
+    };
+    settings_file::Write("PlayWave", "1");
+    settings_file::Write("WaveFile", beep_.path());
+    {
+        EngineWindow window(400, 300);
+        RunMessages(300);
+    }
+    SoundPlayer::playSound = PlaySoundA;
+    ASSERT_EQ(asked.size(), 2u);
+    EXPECT_EQ(asked[0], std::make_pair(std::string(beep_.path()), DWORD(SND_FILENAME | SND_NOWAIT | SND_ASYNC)));
+    EXPECT_EQ(asked[1], std::make_pair(std::string(), DWORD(SND_PURGE)));
 }
