@@ -268,6 +268,26 @@ TEST_F(ConfigDialogSwitches, CentredCountsOnlyAtOriginalSizeAndProportionalOnlyA
     ExpectStored({{"Centered", "1"}, {"Proportional", "0"}, {"FitDesktop", "0"}});
 }
 
+// Four radio groups: a click in one leaves the others' choices, also where those are not the defaults.
+TEST_F(ConfigDialogSwitches, ARadioButtonChangesOnlyItsOwnGroup)
+{
+    WriteKeys({{"Random", "1"}, {"Move", "0"}, {"Background", "2"}});
+    ChangeAndOk([](HWND dialog) {
+        for (const int background : {IDC_BACKGROUND_BLACK, IDC_BACKGROUND_BLUE, IDC_BACKGROUND_DESKTOP,
+                                     IDC_BACKGROUND_BITMAP, IDC_BACKGROUND_GRADIENT}) {
+            Click(dialog, background);
+            EXPECT_TRUE(IsChecked(dialog, IDC_ORDER_RANDOM) && IsChecked(dialog, IDC_MOVE_OFF)) << background;
+            EXPECT_TRUE(IsChecked(dialog, IDC_SIZE_ORIGINAL)) << background;
+        }
+        for (const int other : {IDC_ORDER_SEQUENTIAL, IDC_MOVE_ON, IDC_SIZE_SCREEN, IDC_SIZE_ORIGINAL}) {
+            Click(dialog, other);
+            EXPECT_TRUE(IsChecked(dialog, IDC_BACKGROUND_GRADIENT)) << other;
+        }
+        EXPECT_TRUE(IsChecked(dialog, IDC_ORDER_SEQUENTIAL) && !IsChecked(dialog, IDC_ORDER_RANDOM));
+    });
+    ExpectStored({{"Background", "6"}, {"Random", "0"}, {"Move", "0"}, {"FitDesktop", "0"}});
+}
+
 using ConfigDialogFields = ConfigDialog;
 
 TEST_F(ConfigDialogFields, TypedFieldsStoreWhatTheSettingsCanHold)
