@@ -139,34 +139,6 @@ TEST_F(EngineLifecycle, CloseRequestsAreDroppedUntilTheFirstTickPaintsTheBackgro
     EXPECT_FALSE(IsWindow(window.get())) << "once painted, the same request closes the window";
 }
 
-TEST_F(EngineLifecycle, BlackAndAnUnusablePictureCoverTheWindowAndUnknownChoicesPaintNothing)
-{
-    const std::string folder = bmp_bytes::TempFolder();
-    const std::string bytes = "BM, but no more";
-    const bmp_bytes::TempFile notAPicture(folder + "tavrix_engine_test.bmp", {bytes.begin(), bytes.end()});
-    const struct {
-        const char* background;
-        std::string picture;
-        COLORREF expected;
-    } choices[] = {{"0", "", kBlack},
-                   {"5", notAPicture.path(), kBlack},
-                   {"5", folder + "no such picture.bmp", kBlack},
-                   {"3", "", kMarker}, {"7", "", kMarker}, {"-1", "", kMarker}, {"4294967295", "", kMarker}};
-    for (const auto& choice : choices) {
-        settings_file::Write("Background", choice.background);
-        settings_file::Write("OwnBitmap", choice.picture);
-        SaverWindow window;
-        ASSERT_TRUE(window.get());
-        window.Fill(kMarker);
-        window.Tick();
-        const Pixels painted = window.Shown();
-        for (int x : {100, 700})
-            for (int row : {0, 384, 767})
-                EXPECT_EQ(painted.At(x, row), choice.expected)
-                    << choice.background << " " << choice.picture << " at " << x << "," << row;
-    }
-}
-
 TEST_F(EngineLifecycle, ATickOnAWindowTheEngineNeverSawCreatedPaintsTheBackgroundAtOnce)
 {
     settings_file::Write("Background", "2");
