@@ -154,19 +154,32 @@ protected:
             settings_file::Write(key, value);
     }
 
-    // Starts the full-screen saver with this background, lets it paint and show its first
-    // picture, keeps the screen and ends the saver; null when there was no window or no end.
-    static std::unique_ptr<ScreenShot> ShotWithBackground(const std::string& background)
+    // Starts the full-screen saver with this background, waits until the screen's top-left and
+    // bottom-right corners (clear of the picture) show the colours expected there, keeps the
+    // screen and ends the saver; null when there was no window or no end.
+    static std::unique_ptr<ScreenShot> ShotWithBackground(const std::string& background, COLORREF topLeft,
+                                                          COLORREF bottomRight)
     {
         settings_file::Write("Background", background);
         SaverProcess saver(SaverPath(), "/s");
         HWND window = WaitForSaverWindow(saver);
+        EXPECT_TRUE(window) << "no saver window; the saver " << (saver.Running() ? "runs" : "ended");
         if (window == nullptr) return nullptr;
-        RunMessages(700);
         auto shot = std::make_unique<ScreenShot>();
+        WaitUntil(
+            [&] {
+                RunMessages(10);
+                shot = std::make_unique<ScreenShot>();
+                return shot->At(0, 0) == topLeft && shot->At(kScreenWidth - 1, kScreenHeight - 1) == bottomRight;
+            },
+            20000);
         // A key press that comes while a picture changes is dropped: press until the saver ends.
+        // Meanwhile this thread answers its own windows' messages: the stand-in desktop is
+        // activated as the saver's window goes.
         const auto pressed = [&] {
-            return PostMessageA(window, WM_KEYDOWN, VK_SPACE, 0) && saver.WaitForExit(100) != STILL_ACTIVE;
+            PostMessageA(window, WM_KEYDOWN, VK_SPACE, 0);
+            RunMessages(100);
+            return !saver.Running();
         };
         return WaitUntil(pressed, 20000) ? std::move(shot) : nullptr;
     }
@@ -187,7 +200,7 @@ TEST_F(ScreenBackground, TheFadesRunFromTheirTopColourToTheirBottomOne)
     settings_file::Write("Color1", "255");
     settings_file::Write("Color2", "16711680");
     for (const auto& fade : fades) {
-        auto shot = ShotWithBackground(fade.background);
+        auto shot = ShotWithBackground(fade.background, fade.rows[0], fade.rows[3]);
         ASSERT_TRUE(shot) << fade.background;
         for (int row = 0; row < 4; ++row) {
             const int y = std::vector<int>{0, 1, 384, 767}[row];
@@ -202,7 +215,7 @@ TEST_F(ScreenBackground, TheOwnPictureIsStretchedOverTheScreen)
     const COLORREF corners[2][2] = {{kRed, kGreen}, {kBlue, kWhite}};  // [row][column]
     const bmp_bytes::TempFile picture(Bmp24(2, 2, [&](int x, int y) { return corners[y][x]; }));
     settings_file::Write("OwnBitmap", picture.path());  // not tiled, unless asked for
-    auto shot = ShotWithBackground("5");
+    auto shot = ShotWithBackground("5", kRed, kWhite);
     ASSERT_TRUE(shot);
     const struct {
         int x, y;
@@ -220,7 +233,7 @@ TEST_F(ScreenBackground, TheOwnPictureIsTiledFromTheTopLeftCornerAndCutAtTheRigh
         const bmp_bytes::TempFile picture(Bmp24(side, side, marked));
         settings_file::Write("OwnBitmap", picture.path());
         settings_file::Write("Tiles", "1");
-        auto shot = ShotWithBackground("5");
+        auto shot = ShotWithBackground("5", kRed, kBlue);
         ASSERT_TRUE(shot) << side;
         for (int x = 0; x < kScreenWidth; x += side) {
             for (int y = 0; y < kScreenHeight; y += side) {
@@ -291,7 +304,7 @@ TEST_F(ScreenBackground, ADeviceAPipeOrAFolderAsTheOwnPictureGivesBlackAndTheSav
         const Desktop desktop;
         ASSERT_TRUE(desktop.Shown());
         settings_file::Write("OwnBitmap", path);
-        auto shot = ShotWithBackground("5");
+        auto shot = ShotWithBackground("5", kBlack, kBlack);
         ASSERT_TRUE(shot) << path << ": the saver did not close";
         for (const POINT& probe : ProbesAwayFromThePicture())
             EXPECT_EQ(shot->At(probe.x, probe.y), kBlack) << path << " at " << probe.x << "," << probe.y;

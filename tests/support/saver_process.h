@@ -31,14 +31,14 @@ public:
     DWORD Id() const { return info_.dwProcessId; }
 
     // The exit code once the process has ended within the time, else STILL_ACTIVE.
-    DWORD WaitForExit(DWORD timeoutMs = 10000);
+    DWORD WaitForExit(DWORD timeoutMs = 30000);
     bool Running();
     void Resume() { ResumeThread(info_.hThread); }
     // Ends the process at once, as a crash or the task manager would.
     void Kill() { TerminateProcess(info_.hProcess, 0xDEAD); }
 
     // A top-level window of this process with the class and title, or null after the time.
-    HWND WaitForWindow(const char* windowClass, const char* title, DWORD timeoutMs = 10000);
+    HWND WaitForWindow(const char* windowClass, const char* title, DWORD timeoutMs = 30000);
 
 private:
     PROCESS_INFORMATION info_ = {};
