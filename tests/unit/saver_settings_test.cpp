@@ -1,4 +1,4 @@
-// The settings record against the real settings file: key order, working copies, colours as text.
+// The settings record against the real settings file: the defaults, the keys in their order, the working colours.
 #include "settings/saver_settings.h"
 
 #include <gtest/gtest.h>
@@ -41,16 +41,4 @@ TEST_F(SettingsFile, ASavedFileHoldsEveryKeyInItsOrder)
               "Color1=16711680\r\nColor1_tmp=16711680\r\nColor2=-1\r\nColor2_tmp=-1\r\n"
               "MidiFile=\r\nMidiFile_tmp=\r\nWaveFile=\r\nWaveFile_tmp=\r\n"
               "PlayMidi=0\r\nPlayWave=1\r\nLoopMidi=0\r\nTiles=0\r\n");
-}
-
-TEST_F(SettingsFile, AColourIsReadAsASignedNumberOrBlackAndCopiedToItsWorkingKeyAsItStands)
-{
-    settings_file::Write("Color1", "abc");
-    settings_file::Write("Color2", "-1");
-    SaverSettings settings;
-    settings.Load();
-    EXPECT_EQ(settings.Color1, 0u);
-    EXPECT_EQ(settings.Color2, 0xFFFFFFFFu);
-    EXPECT_EQ(settings_file::Read("Color1_tmp"), "abc");
-    EXPECT_EQ(settings_file::Read("Color2_tmp"), "-1");
 }
