@@ -5,28 +5,6 @@
 
 namespace dialog_driver {
 
-namespace {
-
-struct OwnedSearch {
-    HWND owner;
-    HWND found;
-};
-
-BOOL CALLBACK MatchOwned(HWND window, LPARAM lParam)
-{
-    auto* search = reinterpret_cast<OwnedSearch*>(lParam);
-    char windowClass[16] = {};
-    GetClassNameA(window, windowClass, sizeof(windowClass));
-    if (lstrcmpA(windowClass, "#32770") != 0 || GetWindow(window, GW_OWNER) != search->owner ||
-        !IsWindowVisible(window)) {
-        return TRUE;
-    }
-    search->found = window;
-    return FALSE;
-}
-
-}  // namespace
-
 bool WaitUntilShown(HWND window, DWORD timeoutMs)
 {
     return WaitUntil([&] { return !IsWindow(window) || IsWindowVisible(window); }, timeoutMs) &&
@@ -40,14 +18,17 @@ bool WaitUntilGone(HWND window, DWORD timeoutMs)
 
 HWND WaitForOwnedDialog(HWND owner, DWORD timeoutMs)
 {
-    OwnedSearch search = {owner, nullptr};
+    HWND found = nullptr;
     WaitUntil(
         [&] {
-            EnumWindows(MatchOwned, reinterpret_cast<LPARAM>(&search));
-            return search.found != nullptr || !IsWindow(owner);
+            for (found = FindWindowExA(nullptr, nullptr, "#32770", nullptr); found != nullptr;
+                 found = FindWindowExA(nullptr, found, "#32770", nullptr)) {
+                if (GetWindow(found, GW_OWNER) == owner && IsWindowVisible(found)) return true;
+            }
+            return !IsWindow(owner);
         },
         timeoutMs);
-    return search.found;
+    return found;
 }
 
 // GetWindowTextA sees nothing of another program's controls; WM_GETTEXT goes to the control itself.
@@ -94,15 +75,6 @@ bool CloseModal(HWND modal, int id, DWORD timeoutMs)
     return WaitUntilGone(modal, timeoutMs);
 }
 
-// The dialog's own message loop turns keys such as Esc and Enter on its controls into its commands.
-void PressKey(HWND dialog, int id, WPARAM key)
-{
-    HWND control = GetDlgItem(dialog, id);
-    LPARAM scan = static_cast<LPARAM>(MapVirtualKeyA(static_cast<UINT>(key), MAPVK_VK_TO_VSC)) << 16;
-    PostMessageA(control, WM_KEYDOWN, key, scan | 1);
-    PostMessageA(control, WM_KEYUP, key, scan | 1 | (3u << 30));
-}
-
 void Type(HWND dialog, int id, const std::string& text)
 {
     SendMessageA(GetDlgItem(dialog, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
@@ -129,25 +101,12 @@ std::vector<std::string> ListEntries(HWND dialog, int id)
     return entries;
 }
 
-int ListSelection(HWND dialog, int id)
-{
-    return static_cast<int>(SendMessageA(GetDlgItem(dialog, id), CB_GETCURSEL, 0, 0));
-}
-
 std::string ShownEntry(HWND dialog, int id)
 {
-    int selection = ListSelection(dialog, id);
-    std::vector<std::string> entries = ListEntries(dialog, id);
-    if (selection < 0 || static_cast<size_t>(selection) >= entries.size()) return {};
-    return entries[static_cast<size_t>(selection)];
-}
-
-// A choice with the mouse selects the entry and then tells the dialog.
-void SelectListEntry(HWND dialog, int id, int index)
-{
-    HWND list = GetDlgItem(dialog, id);
-    SendMessageA(list, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
-    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
+    const LRESULT selection = SendMessageA(GetDlgItem(dialog, id), CB_GETCURSEL, 0, 0);
+    const std::vector<std::string> entries = ListEntries(dialog, id);
+    return selection >= 0 && static_cast<size_t>(selection) < entries.size() ? entries[static_cast<size_t>(selection)]
+                                                                             : std::string();
 }
 
 }  // namespace dialog_driver

@@ -32,15 +32,11 @@ void Press(HWND dialog, int id);
 HWND OpenModal(HWND dialog, int id, DWORD timeoutMs = 10000);
 // Presses a button of a modal dialog (IDOK, IDCANCEL); whether the dialog is gone within the time.
 bool CloseModal(HWND modal, int id, DWORD timeoutMs = 10000);
-// A key (VK_ESCAPE, VK_RETURN, ...) pressed while the control has the focus.
-void PressKey(HWND dialog, int id, WPARAM key);
 // Typing into a field: its text is replaced, and the dialog hears of the change.
 void Type(HWND dialog, int id, const std::string& text);
 
-// Drop-down lists: their entries, the shown entry and a choice as the user makes it.
+// Drop-down lists: their entries and the shown entry ("" when none is selected).
 std::vector<std::string> ListEntries(HWND dialog, int id);
-int ListSelection(HWND dialog, int id);
-std::string ShownEntry(HWND dialog, int id);  // "" when none is selected
-void SelectListEntry(HWND dialog, int id, int index);
+std::string ShownEntry(HWND dialog, int id);
 
 }  // namespace dialog_driver

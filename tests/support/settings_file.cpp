@@ -3,8 +3,6 @@
 
 #include <windows.h>
 
-#include "tests/support/host_command.h"
-
 #include <fstream>
 #include <sstream>
 
@@ -43,35 +41,6 @@ std::string Text()
     std::stringstream text;
     text << file.rdbuf();
     return text.str();
-}
-
-namespace {
-
-// Whether a new file can be made in the folder now.
-bool CanWriteIn(const std::string& folder)
-{
-    const HANDLE probe = CreateFileA((folder + "\\tavrix-probe.tmp").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                     FILE_FLAG_DELETE_ON_CLOSE, nullptr);
-    if (probe == INVALID_HANDLE_VALUE) return false;
-    CloseHandle(probe);
-    return true;
-}
-
-}  // namespace
-
-bool SetWindowsFolderWritable(bool writable)
-{
-    char buffer[MAX_PATH];
-    const std::string folder(buffer, GetWindowsDirectoryA(buffer, MAX_PATH));
-    const std::string unix = UnixPathOf(folder);
-    if (unix.empty() || !StartHostCommand(std::string("/bin/chmod ") + (writable ? "u+w" : "a-w") + " \"" + unix + "\""))
-        return false;
-    const DWORD start = GetTickCount();
-    while (CanWriteIn(folder) != writable) {
-        if (GetTickCount() - start > 10000) return false;
-        Sleep(20);
-    }
-    return true;
 }
 
 }  // namespace settings_file

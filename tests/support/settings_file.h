@@ -12,8 +12,4 @@ void Write(const char* key, const std::string& value);
 std::string Read(const char* key, const char* fallback = "<missing>");
 std::string Text();  // the whole file as it is on disk
 
-// Takes the write permission from the Windows folder (or gives it back), as Unix sees it: Wine
-// keeps no read-only attribute on folders. The test run's server honours file permissions.
-bool SetWindowsFolderWritable(bool writable);
-
 }  // namespace settings_file
