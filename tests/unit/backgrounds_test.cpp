@@ -94,7 +94,7 @@ TEST(PaintingBackgrounds, ThePictureIsStretchedOrTiledAndItsPaletteNoLongerSelec
     // Tiles of their own width and height: 3 x 2, top row red, green, blue; bottom row white.
     fourColours.width = 3;
     fourColours.pixels = {3, 3, 3, 0, 0, 1, 2, 0};
-    const bmp_bytes::TempFile wide(bmp_bytes::TempFolder() + "tavrix_wide.bmp", bmp_bytes::Bytes(fourColours));
+    const bmp_bytes::TempFile wide(bmp_bytes::Bytes(fourColours));  // the same file, rewritten
     lstrcpyA(settings.OwnBitmap, wide.path());
     settings.Tiles = 1;
     TestWindow tiled(7, 5);

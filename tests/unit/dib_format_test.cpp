@@ -54,7 +54,8 @@ TEST(DibLayoutOfGoodPictures, EveryPartIsPlacedInTheSourceAndTheBlock)
     } cases[] = {
         {"8 bits, 424-byte rows", [](Picture& p) { p.width = 423; p.height = 236; p.pixels.resize(100064); },
          {256, 1024, 1078, 100064, 1064, 1064 + 100064, 1064 + 100064 + 424}},
-        {"1 bit, colours implied", [](Picture& p) { p.bitCount = 1; p.table.resize(2); }, {2, 8, 62, 8, 48, 56, 60}},
+        {"1 bit, colours implied", [](Picture& p) { p.bitCount = 1; p.table.resize(2); },
+         {2, 8, 62, 8, 48, 56, 60}},
         {"4 bits, all colours stated", [](Picture& p) { p.bitCount = 4; p.clrUsed = 16; p.table.resize(16); },
          {16, 64, 118, 8, 104, 112, 116}},
         {"true colour at the stated offset",
@@ -106,7 +107,7 @@ TEST(DibLayoutOfGoodPictures, AFiftyMegapixelPhotoLoadsThroughABlockOfOneBandAnd
     for (const auto& size : sizes) {
         photo.width = size.width;
         photo.height = size.height;
-        EXPECT_EQ(ReadHeadOnly(photo, uint64_t(1) << 40).verdict, size.verdict) << size.width << " x " << size.height;
+        EXPECT_EQ(ReadHeadOnly(photo, uint64_t(1) << 40).verdict, size.verdict) << size.width << "x" << size.height;
     }
 }
 
@@ -122,8 +123,8 @@ TEST(DibLayoutRefusals, SomethingOtherThanABitmapAndEveryCutShortCopyOfOne)
         p.bitCount = 16; p.compression = kCompressionBitfields; p.masks = {0x7C00, 0x03E0, 0x001F}; p.table.clear();
         p.pixels.resize(16);
     };
-    for (const auto& good : {Bytes(Picture{}), CoreBytes(3, 2, 4, 16, std::vector<uint8_t>(8)), BytesWith(fiveHeader),
-                             BytesWith(masksAfter)}) {
+    const auto core = CoreBytes(3, 2, 4, 16, std::vector<uint8_t>(8));
+    for (const auto& good : {Bytes(Picture{}), core, BytesWith(fiveHeader), BytesWith(masksAfter)}) {
         ASSERT_TRUE(Read(good).Loadable());
         for (size_t length = 0; length < good.size(); ++length)
             for (const DibSource source : {DibSource::Resource, DibSource::File})
@@ -133,64 +134,67 @@ TEST(DibLayoutRefusals, SomethingOtherThanABitmapAndEveryCutShortCopyOfOne)
 
 namespace {
 
-const std::vector<uint32_t> kBadMasks[] = {{0, 0x03E0, 0x001F},     {0x7C00, 0x0505, 0x001F}, {0xF800, 0xFC00, 0x001F},
-                                           {0x1F0000, 0x03E0, 0x1F}, {0xFF, 0xFF, 0xFF00},     {0x80000001, 0xFF00, 0xFF}};
+// Empty, split, overlapping or wider than the pixel: three of 16 bits, three of 32.
+const std::vector<uint32_t> kBadMasks[] = {{0, 0x03E0, 0x001F},   {0x7C00, 0x0505, 0x001F}, {0xF800, 0xFC00, 0x1F},
+                                           {0x1F0000, 0x3E0, 0x1F}, {0xFF, 0xFF, 0xFF00},   {0x80000001, 0xFF00, 0xFF}};
 
 }  // namespace
 
 // Each change is applied to an 8-bit 4 x 2 picture with its colour table, once for each pair of values.
 TEST(DibLayoutRefusals, HeadersFormatsSizesMasksColoursAndOffsetsWeDoNotLoad)
 {
-    using Values = std::vector<std::pair<int64_t, int64_t>>;
+    using I = int64_t;
+    using V = DibVerdict;
     const struct {
         const char* what;
         DibVerdict verdict;
-        void (*change)(Picture&, int64_t, int64_t);
-        Values values;
+        void (*change)(Picture&, I, I);
+        std::vector<std::pair<I, I>> values;
     } refusals[] = {
-        {"header size", DibVerdict::UnsupportedHeader, [](Picture& p, int64_t a, int64_t) { p.headerSize = uint32_t(a); },
+        {"header size", V::UnsupportedHeader, [](Picture& p, I a, I) { p.headerSize = uint32_t(a); },
          {{0, 0}, {16, 0}, {41, 0}, {64, 0}, {125, 0}, {UINT32_MAX, 0}}},
         // JPEG, PNG, alpha bit fields, and codings that do not fit the bit count.
-        {"bit count, compression", DibVerdict::UnsupportedFormat,
-         [](Picture& p, int64_t a, int64_t b) {
+        {"bit count, compression", V::UnsupportedFormat,
+         [](Picture& p, I a, I b) {
              p.bitCount = uint16_t(a); p.compression = uint32_t(b); p.sizeImage = 8; p.pixels.resize(64);
              p.masks = {0xFF0000, 0xFF00, 0xFF};
          },
-         {{0, 0}, {2, 0}, {15, 0}, {64, 0}, {24, 3}, {8, 3}, {4, 1}, {24, 1}, {8, 2}, {16, 2}, {8, 4}, {8, 5}, {32, 6}}},
-        {"top-down run-length codes, bit count", DibVerdict::UnsupportedFormat,
-         [](Picture& p, int64_t a, int64_t b) { p.height = -2; p.compression = uint32_t(a); p.bitCount = uint16_t(b);
-                                                p.sizeImage = 8; },
+         {{0, 0}, {2, 0}, {15, 0}, {64, 0}, {24, 3}, {8, 3}, {4, 1}, {24, 1}, {8, 2}, {16, 2}, {8, 4}, {8, 5},
+          {32, 6}}},
+        {"top-down run-length codes, bit count", V::UnsupportedFormat,
+         [](Picture& p, I a, I b) {
+             p.height = -2; p.compression = uint32_t(a); p.bitCount = uint16_t(b); p.sizeImage = 8;
+         },
          {{kCompressionRle8, 8}, {kCompressionRle4, 4}}},
-        {"run-length codes without a size, bit count", DibVerdict::SizeImageMissing,
-         [](Picture& p, int64_t a, int64_t b) { p.compression = uint32_t(a); p.bitCount = uint16_t(b); },
+        {"run-length codes without a size, bit count", V::SizeImageMissing,
+         [](Picture& p, I a, I b) { p.compression = uint32_t(a); p.bitCount = uint16_t(b); },
          {{kCompressionRle8, 8}, {kCompressionRle4, 4}}},
-        {"width 5, size", DibVerdict::SizeImageTooSmall,  // two rows of 8
-         [](Picture& p, int64_t a, int64_t) { p.width = 5; p.sizeImage = uint32_t(a); p.pixels.resize(64); }, {{15, 0}}},
-        {"width", DibVerdict::BadDimensions, [](Picture& p, int64_t a, int64_t) { p.width = int32_t(a); },
+        {"width 5, size", V::SizeImageTooSmall,  // two rows of 8
+         [](Picture& p, I a, I) { p.width = 5; p.sizeImage = uint32_t(a); p.pixels.resize(64); }, {{15, 0}}},
+        {"width", V::BadDimensions, [](Picture& p, I a, I) { p.width = int32_t(a); },
          {{0, 0}, {-2, 0}, {kMaxDimension + 1, 0}, {INT32_MAX, 0}, {INT32_MIN, 0}}},
-        {"height", DibVerdict::BadDimensions, [](Picture& p, int64_t a, int64_t) { p.height = int32_t(a); },
+        {"height", V::BadDimensions, [](Picture& p, I a, I) { p.height = int32_t(a); },
          {{0, 0}, {kMaxDimension + 1, 0}, {-kMaxDimension - 1, 0}, {INT32_MIN, 0}}},
-        {"masks of 16 or 32 bits, header size", DibVerdict::BadMasks,
-         [](Picture& p, int64_t a, int64_t b) {
+        {"masks of 16 or 32 bits, header size", V::BadMasks,
+         [](Picture& p, I a, I b) {
              p.headerSize = uint32_t(b); p.bitCount = a < 4 ? 16 : 32; p.compression = kCompressionBitfields;
              p.masks = kBadMasks[a]; p.table.clear(); p.pixels.resize(64);
          },
          {{0, 40}, {1, 52}, {2, 108}, {3, 40}, {4, 52}, {5, 108}}},
-        {"bit count, colours", DibVerdict::TooManyColours,
-         [](Picture& p, int64_t a, int64_t b) { p.bitCount = uint16_t(a); p.clrUsed = uint32_t(b); p.pixels.resize(64); },
+        {"bit count, colours", V::TooManyColours,
+         [](Picture& p, I a, I b) { p.bitCount = uint16_t(a); p.clrUsed = uint32_t(b); p.pixels.resize(64); },
          {{1, 3}, {4, 17}, {8, 257}, {8, 0x10000}, {8, 0x10010}, {8, UINT32_MAX}, {24, 257}, {16, 257}, {32, 257}}},
-        {"pixel offset", DibVerdict::PixelsBeyondEnd, [](Picture& p, int64_t a, int64_t) { p.offBits = uint32_t(a); },
+        {"pixel offset", V::PixelsBeyondEnd, [](Picture& p, I a, I) { p.offBits = uint32_t(a); },
          {{54 + 1024 + 1, 0}, {UINT32_MAX, 0}}},
-        {"8 bits, pixel bytes", DibVerdict::PixelsBeyondEnd, [](Picture& p, int64_t a, int64_t) { p.pixels.resize(size_t(a)); },
-         {{7, 0}}},
-        {"true colour, stated size", DibVerdict::PixelsBeyondEnd,
-         [](Picture& p, int64_t a, int64_t) { p.bitCount = 24; p.table.clear(); p.sizeImage = uint32_t(a); }, {{0x7FFFFFF0, 0}}},
-        {"pixel offset", DibVerdict::PixelOffsetInHeader, [](Picture& p, int64_t a, int64_t) { p.offBits = uint32_t(a); },
+        {"8 bits, pixel bytes", V::PixelsBeyondEnd, [](Picture& p, I a, I) { p.pixels.resize(size_t(a)); }, {{7, 0}}},
+        {"true colour, stated size", V::PixelsBeyondEnd,
+         [](Picture& p, I a, I) { p.bitCount = 24; p.table.clear(); p.sizeImage = uint32_t(a); }, {{0x7FFFFFF0, 0}}},
+        {"pixel offset", V::PixelOffsetInHeader, [](Picture& p, I a, I) { p.offBits = uint32_t(a); },
          {{1, 0}, {14, 0}, {53, 0}}},
-        {"pixel offset into the masks", DibVerdict::PixelOffsetInHeader,
-         [](Picture& p, int64_t a, int64_t) {
-             p.bitCount = 32; p.compression = kCompressionBitfields; p.masks = {0xFF0000, 0xFF00, 0xFF}; p.table.clear();
-             p.pixels.resize(32); p.offBits = uint32_t(a);
+        {"32 bits, pixel offset into the masks", V::PixelOffsetInHeader,
+         [](Picture& p, I a, I) {
+             p.bitCount = 32; p.compression = kCompressionBitfields; p.masks = {0xFF0000, 0xFF00, 0xFF};
+             p.table.clear(); p.pixels.resize(32); p.offBits = uint32_t(a);
          },
          {{62, 0}}},
     };
@@ -202,9 +206,9 @@ TEST(DibLayoutRefusals, HeadersFormatsSizesMasksColoursAndOffsetsWeDoNotLoad)
         }
     }
     // A core header's unsigned 16-bit sizes reach past the largest allowed; it has no 16-bit form.
-    EXPECT_EQ(Read(CoreBytes(0x9000, 1, 24, 0, std::vector<uint8_t>(0x9000 * 3))).verdict, DibVerdict::BadDimensions);
-    EXPECT_EQ(Read(CoreBytes(1, 0x9000, 24, 0, std::vector<uint8_t>(4 * 0x9000))).verdict, DibVerdict::BadDimensions);
-    EXPECT_EQ(Read(CoreBytes(2, 2, 16, 0, std::vector<uint8_t>(8))).verdict, DibVerdict::UnsupportedFormat);
+    EXPECT_EQ(Read(CoreBytes(0x9000, 1, 24, 0, std::vector<uint8_t>(0x9000 * 3))).verdict, V::BadDimensions);
+    EXPECT_EQ(Read(CoreBytes(1, 0x9000, 24, 0, std::vector<uint8_t>(4 * 0x9000))).verdict, V::BadDimensions);
+    EXPECT_EQ(Read(CoreBytes(2, 2, 16, 0, std::vector<uint8_t>(8))).verdict, V::UnsupportedFormat);
 }
 
 TEST(DibLayoutOfFiles, AColourTableCutShortByTheEndIsAllowedInAFileOnlyAndOnlyTheLeadingBytesAreNeeded)
