@@ -13,16 +13,22 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-PixelFormat RowsOf(uint16_t bitCount, uint32_t width, std::initializer_list<uint32_t> masks = {})
+PixelFormat RowsOf(uint16_t bitCount, uint32_t width, std::initializer_list<uint32_t> masks = {}, uint32_t height = 1)
 {
     PixelFormat format;
     format.bitCount = bitCount;
     format.width = width;
-    format.height = 1;
+    format.height = height;
     format.sourceStride = uint32_t(StrideOf(width, bitCount));
     format.outStride = uint32_t(StrideOf(width, OutputBits(bitCount)));
-    uint32_t i = 0;
-    for (const uint32_t mask : masks) format.masks[i++] = mask;
+    std::copy(masks.begin(), masks.end(), format.masks);
+    return format;
+}
+
+PixelFormat RunLength(PixelCoding coding, uint32_t width, uint32_t height)
+{
+    PixelFormat format = RowsOf(coding == PixelCoding::Rle8 ? 8 : 4, width, {}, height);
+    format.coding = coding;
     return format;
 }
 
@@ -39,25 +45,10 @@ Bytes Decode(const PixelFormat& format, const Bytes& codes, size_t piece)
             decoder.TakeRow(rows.data() + rows.size() - format.outStride);
         }
         if (!decoder.WantsBytes()) continue;
-        if (at == codes.size()) {
-            decoder.EndOfSource();
-            continue;
-        }
-        const size_t offered = std::min(piece, codes.size() - at);
-        at += decoder.Feed(codes.data() + at, offered);
+        if (at == codes.size()) decoder.EndOfSource();
+        else at += decoder.Feed(codes.data() + at, std::min(piece, codes.size() - at));
     }
     return rows;
-}
-
-PixelFormat RunLength(PixelCoding coding, uint32_t width, uint32_t height)
-{
-    PixelFormat format;
-    format.coding = coding;
-    format.bitCount = coding == PixelCoding::Rle8 ? 8 : 4;
-    format.width = width;
-    format.height = height;
-    format.outStride = uint32_t(StrideOf(width, 8));
-    return format;
 }
 
 }  // namespace
@@ -72,7 +63,6 @@ TEST(ConvertingRows, EveryBitCountBecomesIndicesOrBlueGreenRedWithZeroPadding)
     } cases[] = {
         {"1 bit, first pixel in the top bit", RowsOf(1, 10), {0xA5, 0xC0, 0xFF, 0xFF}, {1, 0, 1, 0, 0, 1, 0, 1, 1, 1, 0, 0}},
         {"4 bits, high half first", RowsOf(4, 3), {0x1F, 0x70, 0xFF, 0xFF}, {1, 15, 7, 0}},
-        {"8 bits", RowsOf(8, 3), {200, 3, 77, 0xFF}, {200, 3, 77, 0}},
         {"24 bits unchanged", RowsOf(24, 1), {1, 2, 3, 0xFF}, {1, 2, 3, 0}},
         {"16 bits 5-5-5: full stays full, a bit's weight repeats", RowsOf(16, 3, {0x7C00, 0x03E0, 0x001F}),
          {0xFF, 0x7F, 0x00, 0x42, 0xFF, 0xFF, 0xFF, 0xFF},  // white; red 16, green 16; top bit ignored
@@ -90,7 +80,7 @@ TEST(ConvertingRows, EveryBitCountBecomesIndicesOrBlueGreenRedWithZeroPadding)
     }
 }
 
-TEST(DecodingRunLengths, RunsLiteralsEndsOfLineAndDeltasInAnyPieces)
+TEST(DecodingRows, RunsLiteralsEndsOfLineDeltasAndShortSourcesInAnyPieces)
 {
     const struct {
         const char* what;
@@ -111,51 +101,19 @@ TEST(DecodingRunLengths, RunsLiteralsEndsOfLineAndDeltasInAnyPieces)
         {"RLE4 runs alternate the two halves", RunLength(PixelCoding::Rle4, 4, 1), {3, 0x12, 0, 1}, {1, 2, 1, 0}},
         {"RLE4 literal of five takes three bytes and a pad", RunLength(PixelCoding::Rle4, 6, 1),
          {0, 5, 0x12, 0x34, 0x50, 0, 1, 0xC0, 0, 1}, {1, 2, 3, 4, 5, 12, 0, 0}},
+        {"8-bit rows, the third cut short, end in a blank row", RowsOf(8, 3, {}, 3), {1, 2, 3, 0xAA, 4, 5, 6, 0xAA, 7, 8},
+         {1, 2, 3, 0, 4, 5, 6, 0, 0, 0, 0, 0}},
     };
     for (const auto& c : cases) {
-        for (const size_t piece : {size_t(1), size_t(3), c.codes.size()}) {
+        for (const size_t piece : {size_t(1), size_t(3), c.codes.size()})
             EXPECT_EQ(Decode(c.format, c.codes, piece), c.rows) << c.what << ", pieces of " << piece;
-        }
     }
 }
 
-TEST(DecodingRows, RowsComeFromBytesInAnyPiecesAndAShortSourceEndsInBlankRows)
-{
-    PixelFormat format = RowsOf(8, 3);
-    format.height = 3;
-    const Bytes source = {1, 2, 3, 0xAA, 4, 5, 6, 0xAA, 7, 8};  // the third row is cut short
-    for (const size_t piece : {size_t(1), size_t(5), source.size()})
-        EXPECT_EQ(Decode(format, source, piece), (Bytes{1, 2, 3, 0, 4, 5, 6, 0, 0, 0, 0, 0})) << piece;
-}
-
-TEST(PlacingRows, EveryRowLandsOnceInABandThatIsHandedOverWhenFull)
-{
-    for (const bool topDown : {false, true}) {
-        for (const uint32_t bandRows : {1u, 3u, 7u, 10u}) {
-            const uint32_t height = 7;
-            std::vector<int> filled(height, 0);
-            uint32_t handedOver = 0;
-            for (uint32_t row = 0; row < height; ++row) {
-                const RowPlace place = PlaceRow(row, height, bandRows, topDown);
-                ASSERT_LT(place.slot, place.scanCount);
-                const uint32_t scan = place.firstScan + place.slot;
-                EXPECT_EQ(scan, topDown ? height - 1 - row : row);
-                ++filled[scan];
-                if (!place.bandComplete) continue;
-                for (uint32_t s = place.firstScan; s < place.firstScan + place.scanCount; ++s)
-                    EXPECT_EQ(filled[s], 1) << "scan " << s << " is in the band when it is handed over";
-                handedOver += place.scanCount;
-            }
-            EXPECT_EQ(handedOver, height) << topDown << "/" << bandRows;
-        }
-    }
-}
-
-TEST(DecodingInPieces, PiecesAreAtMost32768BytesAndStopIsAskedBeforeEachPieceAndBand)
+TEST(DecodingRows, PiecesOfAtMost32768BytesFillBandsStopIsAskedBeforeEachPieceAndBandAndAFailureEndsAtOnce)
 {
     PixelPlan plan;
-    plan.format = RowsOf(8, 40000);  // rows of 40000 bytes
-    plan.format.height = 3;
+    plan.format = RowsOf(8, 40000, {}, 3);  // rows of 40000 bytes
     plan.sourceBytes = 120000;
     plan.bandRows = 2;
     Bytes source(plan.sourceBytes);
@@ -163,26 +121,31 @@ TEST(DecodingInPieces, PiecesAreAtMost32768BytesAndStopIsAskedBeforeEachPieceAnd
     Bytes band(size_t(plan.bandRows) * plan.format.outStride);
     Bytes work(PixelDecoder::WorkBytes(plan.format));
 
-    std::vector<std::string> events;
-    size_t at = 0;
-    const auto read = [&](uint32_t bytes) {
-        events.push_back("read " + std::to_string(bytes));
-        return source.data() + std::exchange(at, at + bytes);
-    };
-    const auto stop = [&] { events.push_back("stop?"); return false; };
-    const auto handOver = [&](uint32_t first, uint32_t count) {
-        events.push_back("band " + std::to_string(first) + "+" + std::to_string(count) + " row " +
-                         std::to_string(band[0]) + std::to_string(band[plan.format.outStride]));
-        return true;
-    };
-    ASSERT_TRUE(DecodePixels(plan, band.data(), work.data(), read, stop, handOver));
-    EXPECT_EQ(events, (std::vector<std::string>{"stop?", "read 32768", "stop?", "read 32768", "stop?", "read 32768",
-                                                "stop?", "band 0+2 row 12", "stop?", "read 21696", "stop?",
-                                                "band 2+1 row 32"}));
+    // Bands of two rows, the last one short; top-down rows fill each band from its top.
+    for (const bool topDown : {false, true}) {
+        plan.topDown = topDown;
+        std::vector<std::string> events;
+        size_t at = 0;
+        const auto read = [&](uint32_t bytes) {
+            events.push_back("read " + std::to_string(bytes));
+            return source.data() + std::exchange(at, at + bytes);
+        };
+        const auto stop = [&] { events.push_back("stop?"); return false; };
+        const auto handOver = [&](uint32_t first, uint32_t count) {
+            events.push_back("band " + std::to_string(first) + "+" + std::to_string(count) + " rows " +
+                             std::to_string(band[0]) + std::to_string(band[plan.format.outStride]));
+            return true;
+        };
+        ASSERT_TRUE(DecodePixels(plan, band.data(), work.data(), read, stop, handOver));
+        EXPECT_EQ(events, (std::vector<std::string>{"stop?", "read 32768", "stop?", "read 32768", "stop?", "read 32768",
+                                                    "stop?", topDown ? "band 1+2 rows 21" : "band 0+2 rows 12", "stop?",
+                                                    "read 21696", "stop?", topDown ? "band 0+1 rows 31" : "band 2+1 rows 32"}))
+            << (topDown ? "top-down" : "bottom-up");
+    }
 
-    // A yes from stop, a short read or a refused band ends the decoding at once.
+    // A short read, a yes from stop or a refused band.
     for (int failing = 0; failing < 3; ++failing) {
-        at = 0;
+        size_t at = 0;
         int reads = 0;
         const auto readOrFail = [&](uint32_t bytes) -> const uint8_t* {
             if (failing == 0 && ++reads == 2) return nullptr;

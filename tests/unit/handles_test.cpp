@@ -13,62 +13,23 @@ struct CountingTraits {
     static void Close(Handle) { ++closes; SetLastError(ERROR_INVALID_HANDLE); }
 };
 
-using CountedHandle = UniqueHandle<CountingTraits>;
-
 }  // namespace
 
-TEST(UniqueHandle, ClosesItsHandleExactlyOnce)
+TEST(UniqueHandle, EachHandleIsClosedOnceMovesLeaveTheSourceEmptyAndTheLastErrorIsKept)
 {
     closes = 0;
-    {
-        CountedHandle handle(7);
-        EXPECT_TRUE(handle);
-        EXPECT_EQ(handle.get(), 7);
-    }
-    EXPECT_EQ(closes, 1);
-}
-
-TEST(UniqueHandle, AMovedFromOwnerIsEmptyAndClosesNothing)
-{
-    closes = 0;
-    {
-        CountedHandle first(7);
-        CountedHandle second(std::move(first));
-        EXPECT_FALSE(first);
-        EXPECT_EQ(second.get(), 7);
-        CountedHandle third;
-        third = std::move(second);
-        EXPECT_FALSE(second);
-        EXPECT_EQ(third.get(), 7);
-    }
-    EXPECT_EQ(closes, 1);
-}
-
-TEST(UniqueHandle, ResetClosesTheOldHandleAndReleaseClosesNone)
-{
-    closes = 0;
-    CountedHandle handle(1);
-    handle.reset(2);
-    EXPECT_EQ(closes, 1);
-    EXPECT_EQ(handle.release(), 2);
-    handle.reset();
-    EXPECT_EQ(closes, 1);
-}
-
-TEST(UniqueHandle, ClosingKeepsTheLastErrorOfTheFailingPath)
-{
     SetLastError(ERROR_FILE_NOT_FOUND);
-    { CountedHandle handle(3); }
-    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
-}
-
-TEST(UniqueHandle, RealGdiObjectsAreDeleted)
-{
-    HBRUSH raw = nullptr;
     {
-        UniqueBrush brush(CreateSolidBrush(RGB(1, 2, 3)));
-        raw = brush.get();
-        EXPECT_NE(GetObjectType(raw), 0u);
+        UniqueHandle<CountingTraits> first(7);
+        UniqueHandle<CountingTraits> second(std::move(first));
+        UniqueHandle<CountingTraits> third;
+        third = std::move(second);
+        EXPECT_TRUE(!first && !second && third.get() == 7);
+        third.reset(8);
+        EXPECT_EQ(closes, 1) << "reset closes the old handle";
+        EXPECT_EQ(third.release(), 8);
+        UniqueHandle<CountingTraits> last(9);
     }
-    EXPECT_EQ(GetObjectType(raw), 0u);
+    EXPECT_EQ(closes, 2) << "a released handle is not closed, an owned one is at the end";
+    EXPECT_EQ(GetLastError(), DWORD(ERROR_FILE_NOT_FOUND));
 }
