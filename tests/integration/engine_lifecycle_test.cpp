@@ -157,7 +157,8 @@ TEST_F(EngineLifecycle, ATickOnAWindowTheEngineNeverSawCreatedPaintsTheBackgroun
 // wipe the pictures back to; the marker stands for whatever covers the rest of the window meanwhile.
 TEST_F(EngineLifecycle, TheBackgroundIsPaintedOnceAndThePicturesComeAtOnceAndAreWipedBackToIt)
 {
-    settings_file::Write("ChangeTime", "1");
+    // Long enough that no change comes before the first picture is judged, even on a busy machine.
+    settings_file::Write("ChangeTime", "3");
     for (const bool desktop : {true, false}) {
         MSG quit;  // the window before, ending, asked this thread's message loop to stop
         PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
@@ -178,7 +179,7 @@ TEST_F(EngineLifecycle, TheBackgroundIsPaintedOnceAndThePicturesComeAtOnceAndAre
         EXPECT_NE(window.Shown().At(kScreenWidth / 2, kScreenHeight / 2), kMarker) << "the first picture at once";
         RunMessages(250);
         EXPECT_EQ(Sides(window.Shown().BoundsOfAllBut(kMarker)), Sides(was)) << "at the size asked for";
-        ASSERT_TRUE(WaitUntil([&] { return window.TickWaits(); }, 5000)) << "the change timer runs while the engine lives";
+        ASSERT_TRUE(WaitUntil([&] { return window.TickWaits(); }, 20000)) << "the change timer runs while the engine lives";
 
         EXPECT_EQ(EngineProc(window.get(), WM_DESTROY, 0, 0), 1);
         const Pixels wiped = window.Shown();
@@ -188,7 +189,7 @@ TEST_F(EngineLifecycle, TheBackgroundIsPaintedOnceAndThePicturesComeAtOnceAndAre
         EXPECT_EQ(wiped.At(was.right - 1, was.bottom - 1), desktop ? kMarker : BlueFadeRow(was.bottom - 1));
         EXPECT_EQ(wiped.At(100, 100), kMarker) << "the rest of the window is left alone";
         EXPECT_FALSE(currentStage);
-        Sleep(1300);  // past the change timer's second
+        Sleep(3300);  // past the change timer's three seconds
         EXPECT_FALSE(window.TickWaits());
     }
 }
