@@ -181,17 +181,3 @@ TEST_F(RunModes, APreviewWhoseHostIsKilledEnds)
     host.Kill();
     EXPECT_EQ(preview.WaitForExit(10000), 0u) << "the preview ends when its parent's process is gone";
 }
-
-TEST_F(RunModes, TheSettingsDialogOpensWithOrWithoutOwnerAndNoSaverWindowAndEndsWithItsButtonsCode)
-{
-    const struct { const char* arguments; int button; DWORD exitCode; } cases[] = {{"", IDCANCEL, 0}, {"/c", IDOK, 1}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(std::string("arguments '") + c.arguments + "'");
-        SaverProcess saver(SaverPath(), c.arguments);
-        HWND dialog = saver.WaitForWindow("#32770", "Bildschirmschoner Einstellungen");
-        ASSERT_NE(dialog, nullptr);
-        EXPECT_EQ(FindWindowA(kSaverClass, nullptr), nullptr) << "no saver window in configuration";
-        PostMessageA(dialog, WM_COMMAND, c.button, 0);
-        EXPECT_EQ(saver.WaitForExit(), c.exitCode);
-    }
-}

@@ -121,24 +121,17 @@ void UninstallQuietly()
 // null), once there: the uninstaller's pages belong to a copy of it in a temporary folder.
 HWND WaitForWindow(HWND parent, const std::function<bool(HWND)>& wanted)
 {
-    struct Search {
-        const std::function<bool(HWND)>& wanted;
-        HWND found;
-    } search{wanted, nullptr};
-    WNDENUMPROC match = [](HWND window, LPARAM lParam) -> BOOL {
-        auto* state = reinterpret_cast<Search*>(lParam);
-        if (!state->wanted(window)) return TRUE;
-        state->found = window;
-        return FALSE;
-    };
+    HWND found = nullptr;
+    std::function<BOOL(HWND)> look = [&](HWND window) { return wanted(window) ? (found = window, FALSE) : TRUE; };
+    WNDENUMPROC visit = [](HWND window, LPARAM look) { return (*reinterpret_cast<std::function<BOOL(HWND)>*>(look))(window); };
     WaitUntil(
         [&] {
-            if (parent) EnumChildWindows(parent, match, reinterpret_cast<LPARAM>(&search));
-            else EnumWindows(match, reinterpret_cast<LPARAM>(&search));
-            return search.found != nullptr || (parent && !IsWindow(parent));
+            if (parent) EnumChildWindows(parent, visit, reinterpret_cast<LPARAM>(&look));
+            else EnumWindows(visit, reinterpret_cast<LPARAM>(&look));
+            return found != nullptr || (parent && !IsWindow(parent));
         },
         kSetupDeadline);
-    return search.found;
+    return found;
 }
 
 bool IsA(HWND window, const char* windowClass, const std::string& textStart)
@@ -162,10 +155,9 @@ struct EndsWindowProcess {
     ~EndsWindowProcess()
     {
         DWORD id = 0;
-        HANDLE process = IsWindow(window) && GetWindowThreadProcessId(window, &id)
-                             ? OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id)
-                             : nullptr;
-        if (!process) return;
+        HANDLE process = nullptr;
+        if (!IsWindow(window) || !GetWindowThreadProcessId(window, &id)) return;
+        if (!(process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id))) return;
         TerminateProcess(process, 0xDEAD);
         WaitForSingleObject(process, 5000);
         CloseHandle(process);
