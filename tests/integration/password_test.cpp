@@ -165,7 +165,8 @@ TEST_F(Password, AFaultInsideTheVerifierEndsTheRunWithItsCodeAndDoesNotLeaveTheN
     EXPECT_EQ(saver_->WaitForExit(), static_cast<DWORD>(EXCEPTION_ACCESS_VIOLATION));
     EXPECT_FALSE(NoticeGiven());
     const std::string log = Log();
-    EXPECT_EQ(log.substr(log.rfind('\n', log.size() - 2) + 1), "detach running=0\r\n") << "withdrawn before the verifier goes";
+    EXPECT_EQ(log.substr(log.rfind('\n', log.size() - 2) + 1), "detach running=0\r\n")
+        << "withdrawn before the verifier goes";
 }
 
 TEST_F(Password, WithoutAPasswordOrOnTheNtFamilyTheVerifierIsNeverLoaded)

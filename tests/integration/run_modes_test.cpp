@@ -96,7 +96,8 @@ TEST_F(RunModes, OfTwentySaversStartedAtOnceExactlyOneRunsInTheForegroundAndALat
         SCOPED_TRACE("round " + std::to_string(round));
         std::vector<std::unique_ptr<SaverProcess>> savers;
         for (int i = 0; i < 20; ++i)
-            savers.push_back(std::make_unique<SaverProcess>(SaverPath(), "/s", std::vector<std::string>{}, CREATE_SUSPENDED));
+            savers.push_back(
+                std::make_unique<SaverProcess>(SaverPath(), "/s", std::vector<std::string>{}, CREATE_SUSPENDED));
         for (auto& saver : savers) saver->Resume();
         SaverProcess* winner = nullptr;
         size_t running = 0;
@@ -110,7 +111,8 @@ TEST_F(RunModes, OfTwentySaversStartedAtOnceExactlyOneRunsInTheForegroundAndALat
             60000))
             << running << " still running";
         ASSERT_EQ(running, 1u) << "one saver stays";
-        for (auto& saver : savers) EXPECT_TRUE(saver.get() == winner || saver->WaitForExit(0) == 0u) << "the others end with 0";
+        for (auto& saver : savers)
+            EXPECT_TRUE(saver.get() == winner || saver->WaitForExit(0) == 0u) << "the others end with 0";
         HWND window = WaitForSaverWindow(*winner);
         ASSERT_NE(window, nullptr);
         SaverProcess later(SaverPath(), "/s");

@@ -123,7 +123,9 @@ HWND WaitForWindow(HWND parent, const std::function<bool(HWND)>& wanted)
 {
     HWND found = nullptr;
     std::function<BOOL(HWND)> look = [&](HWND window) { return wanted(window) ? (found = window, FALSE) : TRUE; };
-    WNDENUMPROC visit = [](HWND window, LPARAM look) { return (*reinterpret_cast<std::function<BOOL(HWND)>*>(look))(window); };
+    WNDENUMPROC visit = [](HWND window, LPARAM look) {
+        return (*reinterpret_cast<std::function<BOOL(HWND)>*>(look))(window);
+    };
     WaitUntil(
         [&] {
             if (parent) EnumChildWindows(parent, visit, reinterpret_cast<LPARAM>(&look));
@@ -191,7 +193,7 @@ protected:
 
 }  // namespace
 
-TEST_F(SetupProgram, SilentlyItInstallsTheSaverAndMakesItActiveAndItsUninstallBringsBackTheSaverBeforeAndKeepsTheSettings)
+TEST_F(SetupProgram, SilentlyItInstallsAndActivatesTheSaverAndItsUninstallBringsBackTheOneBeforeAndKeepsTheSettings)
 {
     SetDesktopSaver(kPreviousSaver, "0");
     ASSERT_EQ(InstallQuietly(), 0u);
@@ -200,7 +202,8 @@ TEST_F(SetupProgram, SilentlyItInstallsTheSaverAndMakesItActiveAndItsUninstallBr
     ASSERT_TRUE(FileExists(InstalledSaver()));
     EXPECT_TRUE(Contents(InstalledSaver()) == Contents(SaverPath())) << "the installed saver is the built one";
     EXPECT_TRUE(FileExists(Uninstaller()));
-    EXPECT_EQ(lstrcmpiA(DesktopSaver().value_or("").c_str(), InstalledSaver().c_str()), 0) << *DesktopSaver();
+    EXPECT_EQ(lstrcmpiA(DesktopSaver().value_or("").c_str(), InstalledSaver().c_str()), 0)
+        << DesktopSaver().value_or("none");
     EXPECT_EQ(SaverActive(), "1");
     EXPECT_EQ(ReadBootSaver(), std::nullopt) << "system.ini stays as it was on the NT family";
     const struct { const char* name; std::string value; } entry[] = {
@@ -271,7 +274,8 @@ TEST_F(SetupProgram, ItsPagesOfferAndOpenTheSettingsAndTheUninstallersPagesAskBe
     HWND wizard = WaitForDialog("Installation von Tavrix Bildschirmschoner", IDOK);
     ASSERT_NE(wizard, nullptr);
     dialog_driver::Press(wizard, IDOK);  // "Weiter" on the welcome page starts the installation
-    HWND offer = WaitForWindow(wizard, [](HWND window) { return IsA(window, "Button", "Einstellungen des Bildschirmschoners"); });
+    HWND offer = WaitForWindow(
+        wizard, [](HWND window) { return IsA(window, "Button", "Einstellungen des Bildschirmschoners"); });
     ASSERT_NE(offer, nullptr) << "the last page offers the settings";
     EXPECT_EQ(SendMessageA(offer, BM_GETCHECK, 0, 0), BST_CHECKED);
     EXPECT_TRUE(FileExists(InstalledSaver()));
