@@ -215,11 +215,6 @@ TEST_F(SetupProgram, SilentlyItInstallsAndActivatesTheSaverAndItsUninstallBrings
         {"QuietUninstallString", "\"" + Uninstaller() + "\" /S"},
     };
     for (const auto& value : entry) EXPECT_EQ(EntryValue(value.name), value.value) << value.name;
-    {
-        settings_file::Write("ChangeTime", "3600");
-        SaverProcess saver(InstalledSaver(), "/s");
-        EXPECT_NE(WaitForSaverWindow(saver), nullptr) << "the installed saver runs from the Windows folder";
-    }
 
     settings_file::Write("Pictures", "5");
     UninstallQuietly();
