@@ -37,13 +37,20 @@ protected:
         return saver_->WaitForExit(400) == STILL_ACTIVE;
     }
 
-    // Puts the cursor at kStart + (dx, dy) and reads it back: a verdict on travel the cursor did
-    // not make would mean nothing.
+    // Puts the cursor at kStart + (dx, dy) and waits until it reads back there: a verdict on travel
+    // the cursor did not make would mean nothing. A program of Wine's that has not yet met its desktop
+    // moves no cursor (when no other program keeps the desktop up), so this one meets it first.
     static bool CursorMovedBy(int dx, int dy)
     {
-        SetCursorPos(kStart.x + dx, kStart.y + dy);
-        POINT at = {};
-        return GetCursorPos(&at) && at.x == kStart.x + dx && at.y == kStart.y + dy;
+        GetDesktopWindow();
+        const POINT target = {kStart.x + dx, kStart.y + dy};
+        return WaitUntil(
+            [&] {
+                SetCursorPos(target.x, target.y);
+                POINT at = {};
+                return GetCursorPos(&at) && at.x == target.x && at.y == target.y;
+            },
+            10000);
     }
 
     std::unique_ptr<SaverProcess> saver_;
