@@ -25,37 +25,23 @@ void SetPasswordInUse(DWORD value)
     RegCloseKey(key);
 }
 
-std::vector<std::string> LinesOf(const std::string& path)
+// The stand-in DLLs' log: one line a call, each ended by CRLF.
+std::string LogText(const std::string& path)
 {
-    std::ifstream file(path);
-    std::vector<std::string> lines;
-    for (std::string line; std::getline(file, line);) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        lines.push_back(line);
-    }
-    return lines;
+    std::stringstream text;
+    text << std::ifstream(path, std::ios::binary).rdbuf();
+    return text.str();
 }
 
 // The saver-running notice as the system holds it for the whole session, read afresh: Wine keeps it
 // in this volatile key (SystemParametersInfo would answer from this process's cache).
 bool NoticeGiven()
 {
-    HKEY key = nullptr;
-    if (RegOpenKeyA(HKEY_CURRENT_USER, "Software\\Wine\\Temporary System Parameters\\Control Panel\\Desktop", &key) !=
-        ERROR_SUCCESS)
-        return false;
     char value[8] = {};
-    DWORD bytes = sizeof value;
-    const LONG read = RegQueryValueExA(key, "WINE_ScreenSaverRunning", nullptr, nullptr, reinterpret_cast<BYTE*>(value), &bytes);
-    RegCloseKey(key);
-    return read == ERROR_SUCCESS && value[0] == '1';
-}
-
-int CountStartingWith(const std::vector<std::string>& lines, const std::string& prefix)
-{
-    int count = 0;
-    for (const std::string& line : lines) count += line.rfind(prefix, 0) == 0;
-    return count;
+    DWORD bytes = sizeof(value);
+    return RegGetValueA(HKEY_CURRENT_USER, "Software\\Wine\\Temporary System Parameters\\Control Panel\\Desktop",
+                        "WINE_ScreenSaverRunning", RRF_RT_ANY, nullptr, value, &bytes) == ERROR_SUCCESS &&
+           value[0] == '1';
 }
 
 // The pictures go on behind the dialog: the screen outside it changes from one moment to the next.
@@ -105,13 +91,24 @@ protected:
     }
 
     void PressKey() { PostMessageA(window_, WM_KEYDOWN, 'K', 0); }
+    std::string Log() const { return LogText(log_); }
 
-    bool WaitForVerifications(int count)
+    int Verifications() const
     {
-        return WaitUntil([&] { return CountStartingWith(LinesOf(log_), "verify") >= count; }, 5000);
+        const std::string log = Log();
+        int count = 0;
+        for (size_t at = 0; (at = log.find("verify ", at)) != std::string::npos; ++at) ++count;
+        return count;
     }
 
-    std::vector<std::string> Log() const { return LinesOf(log_); }
+    // The stand-in's dialog once it shows; the dialog manager shows it when the saver's thread is idle.
+    static HWND WaitForVerifierDialog()
+    {
+        HWND dialog = nullptr;
+        WaitUntil([&] { return (dialog = FindWindowA(nullptr, kVerifierTitle)) != nullptr && IsWindowVisible(dialog); },
+                  10000);
+        return dialog;
+    }
 
     std::string log_;
     std::unique_ptr<SaverProcess> saver_;
@@ -120,155 +117,90 @@ protected:
 
 }  // namespace
 
-TEST_F(Password, AnAcceptedPasswordClosesTheSaverAndWithdrawsTheNotice)
+TEST_F(Password, TheVerifierAsksOnceWhileThePicturesMoveACancelKeepsTheSaverAndOkClosesItAndWithdrawsTheNotice)
 {
-    Start("accept");
+    ASSERT_NO_FATAL_FAILURE(Start("ask"));
+    EXPECT_TRUE(NoticeGiven()) << "while the saver runs, the system knows";
     PressKey();
-    EXPECT_EQ(saver_->WaitForExit(), 0u);
-    std::vector<std::string> log = Log();
-    ASSERT_GE(log.size(), 3u);
-    EXPECT_EQ(log.front(), "attach");
-    EXPECT_EQ(log[1], "verify class=WindowsScreenSaverClass running=1") << "the notice is given while armed";
-    EXPECT_EQ(log.back().rfind("detach", 0), 0u) << "the verifier is unloaded at the end";
-}
-
-TEST_F(Password, ARefusedPasswordLeavesTheSaverRunningAndTheNextKeyAsksAgain)
-{
-    Start("refuse");
-    PressKey();
-    ASSERT_TRUE(WaitForVerifications(1));
-    ASSERT_TRUE(WaitUntil([] { return FindWindowA(nullptr, kVerifierTitle) == nullptr; }, 3000));
-    Sleep(400);
-    EXPECT_TRUE(saver_->Running());
-    PressKey();
-    EXPECT_TRUE(WaitForVerifications(2));
-    EXPECT_TRUE(saver_->Running());
-}
-
-TEST_F(Password, InputRightAfterARefusalIsIgnored)
-{
-    Start("refuse-then-key");  // the stand-in presses a key as its dialog ends
-    PressKey();
-    ASSERT_TRUE(WaitForVerifications(1));
-    Sleep(600);
-    EXPECT_EQ(CountStartingWith(Log(), "verify"), 1) << "the key within 200 ms asked nothing";
-    EXPECT_TRUE(saver_->Running());
-    PressKey();
-    EXPECT_TRUE(WaitForVerifications(2));
-}
-
-TEST_F(Password, InputWhileTheDialogIsUpMakesNoSecondRequest)
-{
-    Start("ask");
-    PressKey();
-    HWND dialog = nullptr;
-    ASSERT_TRUE(WaitUntil([&] { return (dialog = FindWindowA(nullptr, kVerifierTitle)) != nullptr; }, 5000));
+    HWND dialog = WaitForVerifierDialog();
+    ASSERT_NE(dialog, nullptr);
     EXPECT_TRUE(PicturesMoveBeside(dialog));
     PressKey();
     PostMessageA(window_, WM_LBUTTONDOWN, 0, 0);
     PostMessageA(window_, WM_CLOSE, 0, 0);
     Sleep(400);
-    EXPECT_EQ(CountStartingWith(Log(), "verify"), 1);
+    EXPECT_EQ(Verifications(), 1) << "input while the dialog is up asks nothing more";
     PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
-    ASSERT_TRUE(WaitUntil([] { return FindWindowA(nullptr, kVerifierTitle) == nullptr; }, 3000));
+    ASSERT_TRUE(WaitUntil([] { return FindWindowA(nullptr, kVerifierTitle) == nullptr; }, 5000));
     Sleep(400);
+    EXPECT_TRUE(saver_->Running()) << "a refused password leaves the saver running";
+
+    PressKey();
+    ASSERT_NE(dialog = WaitForVerifierDialog(), nullptr) << "the next key asks again";
+    PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+    EXPECT_EQ(saver_->WaitForExit(), 0u);
+    EXPECT_FALSE(NoticeGiven()) << "and it is told when the run ends";
+    const std::string verify = "verify class=WindowsScreenSaverClass running=1\r\n";  // the notice is given while armed
+    EXPECT_EQ(Log(), "attach\r\n" + verify + verify + "detach running=0\r\n")
+        << "the notice is withdrawn before the verifier is unloaded";
+}
+
+TEST_F(Password, InputWithin200MillisecondsOfARefusalIsIgnoredAndTheNextKeyAsksAgain)
+{
+    ASSERT_NO_FATAL_FAILURE(Start("refuse-then-key"));  // the stand-in presses a key as it refuses
+    PressKey();
+    ASSERT_TRUE(WaitUntil([&] { return Verifications() >= 1; }, 5000));
+    Sleep(600);
+    EXPECT_EQ(Verifications(), 1) << "the key within 200 ms asked nothing";
     EXPECT_TRUE(saver_->Running());
     PressKey();
-    ASSERT_TRUE(WaitUntil([&] { return (dialog = FindWindowA(nullptr, kVerifierTitle)) != nullptr; }, 5000));
-    PostMessageA(dialog, WM_COMMAND, IDOK, 0);
-    EXPECT_EQ(saver_->WaitForExit(), 0u);
+    EXPECT_TRUE(WaitUntil([&] { return Verifications() >= 2; }, 5000));
 }
 
-TEST_F(Password, AVerifierThatWaitsForTimeToPassGetsItsTurnAndItsYesCloses)
+TEST_F(Password, AFaultInsideTheVerifierEndsTheRunWithItsCodeAndDoesNotLeaveTheNoticeSet)
 {
-    Start("clock");
-    PressKey();
-    EXPECT_EQ(saver_->WaitForExit(), 0u);
-    EXPECT_EQ(CountStartingWith(Log(), "answered"), 1);
-}
-
-TEST_F(Password, AVerifierDialogMadeHiddenAppearsAndThePicturesMoveBehindIt)
-{
-    Start("ask-hidden");
-    PressKey();
-    HWND dialog = nullptr;
-    ASSERT_TRUE(WaitUntil([&] { return (dialog = FindWindowA(nullptr, kVerifierTitle)) != nullptr && IsWindowVisible(dialog); },
-                          10000))
-        << "the dialog manager shows the dialog once the saver's thread is idle";
-    EXPECT_TRUE(PicturesMoveBeside(dialog));
-    PostMessageA(dialog, WM_COMMAND, IDOK, 0);
-    EXPECT_EQ(saver_->WaitForExit(), 0u);
-}
-
-TEST_F(Password, WithoutAPasswordTheVerifierIsNeverLoaded)
-{
-    SetPasswordInUse(0);
-    Start("refuse");
-    PressKey();
-    EXPECT_EQ(saver_->WaitForExit(), 0u);
-    EXPECT_TRUE(Log().empty());
-}
-
-TEST_F(Password, TheNtFamilyNeverLoadsTheVerifier)
-{
-    Win98SaverPath();  // the stand-in verifier now lies beside the NT copy too
-    std::string program = BuildFolder() + "win98\\tavrixnt.scr";
-    CopyFileA(SaverPath().c_str(), program.c_str(), FALSE);
-    Start("refuse", program);
-    PressKey();
-    EXPECT_EQ(saver_->WaitForExit(), 0u);
-    EXPECT_TRUE(Log().empty());
-}
-
-TEST_F(Password, AFaultInsideTheVerifierDoesNotLeaveTheNoticeSet)
-{
-    Start("fault");
+    ASSERT_NO_FATAL_FAILURE(Start("fault"));
     EXPECT_TRUE(NoticeGiven());
     PressKey();
     EXPECT_EQ(saver_->WaitForExit(), static_cast<DWORD>(EXCEPTION_ACCESS_VIOLATION));
     EXPECT_FALSE(NoticeGiven());
-    std::vector<std::string> log = Log();
-    ASSERT_FALSE(log.empty());
-    EXPECT_EQ(log.back(), "detach running=0") << "withdrawn before the verifier goes";
+    const std::string log = Log();
+    EXPECT_EQ(log.substr(log.rfind('\n', log.size() - 2) + 1), "detach running=0\r\n")
+        << "withdrawn before the verifier goes";
 }
 
-TEST_F(Password, AMissingPictureEndsTheRunWithOneAndWithdrawsTheNotice)
+TEST_F(Password, WithoutAPasswordOrOnTheNtFamilyTheVerifierIsNeverLoaded)
 {
-    settings_file::Write("Style", "2");  // a style without pictures
-    Start("accept");
-    HWND box = saver_->WaitForWindow("#32770", "Error");
-    ASSERT_NE(box, nullptr);
-    EXPECT_TRUE(NoticeGiven()) << "while the saver runs, the system knows";
-    PostMessageA(box, WM_COMMAND, IDOK, 0);
-    EXPECT_EQ(saver_->WaitForExit(), 1u);
-    EXPECT_FALSE(NoticeGiven()) << "and it is told when the run ends early";
-    EXPECT_EQ(Log().back(), "detach running=0");
+    const std::string win98 = Win98SaverPath();  // the stand-in verifier now lies beside the NT copy too
+    const std::string nt = BuildFolder() + "win98\\tavrixnt.scr";
+    CopyFileA(SaverPath().c_str(), nt.c_str(), FALSE);
+    const struct { const char* what; std::string program; DWORD passwordInUse; } cases[] = {
+        {"no password on the 98 family", win98, 0}, {"a password on the NT family", nt, 1}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        SetPasswordInUse(c.passwordInUse);
+        ASSERT_NO_FATAL_FAILURE(Start("refuse", c.program));
+        PressKey();
+        EXPECT_EQ(saver_->WaitForExit(), 0u);
+        EXPECT_TRUE(Log().empty());
+    }
 }
 
-TEST(PasswordChange, TheChangerIsCalledForTheSaverWithTheGivenOwner)
+TEST(PasswordChange, TheChangerIsCalledForTheSaverWithTheGivenOwnerOrElseTheForegroundWindow)
 {
-    std::string log = BuildFolder() + "fixture.log";
-    DeleteFileA(log.c_str());
+    const std::string log = BuildFolder() + "fixture.log";
+    auto change = [&](const std::string& arguments) {
+        DeleteFileA(log.c_str());
+        SaverProcess saver(Win98SaverPath(), arguments, {"TAVRIX_FIXTURE_LOG=" + log});
+        EXPECT_EQ(saver.WaitForExit(), 0u) << arguments;
+        return LogText(log);
+    };
     HWND owner = CreateWindowA("STATIC", "Eigentümer", WS_OVERLAPPED | WS_VISIBLE, 0, 0, 100, 50, nullptr, nullptr,
                                GetModuleHandleA(nullptr), nullptr);
-    std::string ownerText = std::to_string(reinterpret_cast<UINT_PTR>(owner));
-    SaverProcess saver(Win98SaverPath(), "/a " + ownerText,
-                       {"TAVRIX_FIXTURE_LOG=" + log});
-    EXPECT_EQ(saver.WaitForExit(), 0u);
-    std::vector<std::string> lines = LinesOf(log);
-    ASSERT_EQ(lines.size(), 1u);
-    EXPECT_EQ(lines[0], "change provider=SCRSAVE owner=" + ownerText + " r1=0 r2=0");
+    const std::string ownerText = std::to_string(reinterpret_cast<UINT_PTR>(owner));
+    EXPECT_EQ(change("/a " + ownerText), "change provider=SCRSAVE owner=" + ownerText + " r1=0 r2=0\r\n");
     DestroyWindow(owner);
-}
-
-TEST(PasswordChange, WithoutAUsableHandleTheForegroundWindowOwnsTheChange)
-{
-    std::string log = BuildFolder() + "fixture.log";
-    DeleteFileA(log.c_str());
-    SaverProcess saver(Win98SaverPath(), "-A:77", {"TAVRIX_FIXTURE_LOG=" + log});
-    EXPECT_EQ(saver.WaitForExit(), 0u);
-    std::vector<std::string> lines = LinesOf(log);
-    ASSERT_EQ(lines.size(), 1u);
-    EXPECT_EQ(lines[0].rfind("change provider=SCRSAVE owner=", 0), 0u);
-    EXPECT_EQ(lines[0].find("owner=77 "), std::string::npos);
+    const std::string line = change("-A:77");
+    EXPECT_EQ(line.rfind("change provider=SCRSAVE owner=", 0), 0u) << line;
+    EXPECT_EQ(line.find("owner=77 "), std::string::npos) << "a handle that is no window is not used";
 }

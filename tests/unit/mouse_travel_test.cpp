@@ -6,24 +6,14 @@
 
 #include <gtest/gtest.h>
 
-TEST(MouseTravel, FourPixelsInAllAreStillNoMovement)
+TEST(MouseTravel, MoreThanFourPixelsInAllAreMovementAndFarPointsDoNotOverflowIntoStillness)
 {
-    EXPECT_FALSE(TravelExceeds(100, 100, 102, 102, 4));
-    EXPECT_FALSE(TravelExceeds(100, 100, 96, 100, 4));
-    EXPECT_FALSE(TravelExceeds(100, 100, 100, 100, 4));
-}
-
-TEST(MouseTravel, FivePixelsInAnyDirectionAreMovement)
-{
-    EXPECT_TRUE(TravelExceeds(100, 100, 103, 102, 4));
-    EXPECT_TRUE(TravelExceeds(100, 100, 95, 100, 4));
-    EXPECT_TRUE(TravelExceeds(100, 100, 98, 97, 4));
-}
-
-TEST(MouseTravel, FarAwayPointsDoNotOverflowIntoStillness)
-{
+    const struct { int32_t x, y; bool moved; } cases[] = {
+        {102, 102, false}, {96, 100, false}, {100, 100, false}, {103, 102, true},
+        {95, 100, true},   {98, 97, true},   {100, -2147483547, true},
+    };
+    for (const auto& c : cases) EXPECT_EQ(TravelExceeds(100, 100, c.x, c.y, 4), c.moved) << c.x << "," << c.y;
     EXPECT_TRUE(TravelExceeds(-30000, -30000, 30000, 30000, 4));
-    EXPECT_TRUE(TravelExceeds(0, 0, 0, -2147483647, 4));
 }
 
 TEST(QuietTime, InputAsksNothingFor200MillisecondsAfterAnAnswerAndNothingIsQuietBeforeTheFirst)
