@@ -83,6 +83,8 @@ wine_session_start ""  # a virtual display, never the caller's
 end_leftovers() {
   local pid
   for pid in $(pgrep -f tavrix || true); do
+    # The session's anchor keeps Wine's desktop alive for the next tests.
+    ! tr '\0' ' ' 2>/dev/null <"/proc/$pid/cmdline" | grep -q session_anchor || continue
     if tr '\0' '\n' 2>/dev/null <"/proc/$pid/environ" | grep -qxF "WINEPREFIX=$WINEPREFIX"; then
       kill -9 "$pid" 2>/dev/null || true
     fi
