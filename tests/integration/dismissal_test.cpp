@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "tests/support/saver_process.h"
+#include "tests/support/screen.h"
 #include "tests/support/settings_file.h"
 
 namespace {
@@ -27,7 +28,7 @@ protected:
         saver_ = std::make_unique<SaverProcess>(SaverPath(), "/s");
         window_ = WaitForSaverWindow(*saver_);
         ASSERT_NE(window_, nullptr);
-        Sleep(600);  // long enough for the saver to finish its first picture change
+        ASSERT_TRUE(WaitForAPictureOnTheScreen()) << "the saver's start is over";
         ASSERT_TRUE(saver_->Running());
     }
 

@@ -1,6 +1,8 @@
 // Pixels on the screen, read back as the user would see them.
 #include "tests/support/screen.h"
 
+#include "tests/support/saver_process.h"
+
 ScreenShot::ScreenShot() : width_(GetSystemMetrics(SM_CXSCREEN)), height_(GetSystemMetrics(SM_CYSCREEN))
 {
     pixels_.resize(static_cast<size_t>(width_) * height_);
@@ -29,4 +31,17 @@ COLORREF ScreenShot::At(int x, int y) const
 {
     uint32_t bgr = pixels_[static_cast<size_t>(y) * width_ + x];
     return RGB((bgr >> 16) & 0xFF, (bgr >> 8) & 0xFF, bgr & 0xFF);
+}
+
+bool WaitForAPictureOnTheScreen(DWORD timeoutMs)
+{
+    return WaitUntil(
+        [] {
+            const ScreenShot shot;
+            for (int y = 0; y < shot.Height(); y += 16)
+                for (int x = 0; x < shot.Width(); x += 16)
+                    if (shot.At(x, y) != RGB(0, 0, 0)) return true;
+            return false;
+        },
+        timeoutMs);
 }

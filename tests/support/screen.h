@@ -24,3 +24,7 @@ private:
 inline BYTE Red(COLORREF c) { return GetRValue(c); }
 inline BYTE Green(COLORREF c) { return GetGValue(c); }
 inline BYTE Blue(COLORREF c) { return GetBValue(c); }
+
+// Waits until anything but black shows on the screen: a saver on its black background has drawn
+// its first pictures, so its start is over and it takes input.
+bool WaitForAPictureOnTheScreen(DWORD timeoutMs = 30000);
