@@ -194,6 +194,25 @@ TEST_F(EngineLifecycle, TheBackgroundIsPaintedOnceAndThePicturesComeAtOnceAndAre
     }
 }
 
+// The window's own DC keeps what is selected into it: whatever palette it had before the
+// pictures came, it has again once they are gone.
+TEST_F(EngineLifecycle, TheWindowsOwnPaletteIsGivenBackAtTheEnd)
+{
+    settings_file::Write("Background", "0");
+    SaverWindow window;
+    ASSERT_TRUE(window.get());
+    const LOGPALETTE oneColour{0x300, 1, {{10, 20, 30, 0}}};
+    const UniquePalette own(CreatePalette(&oneColour));
+    WindowDc dc(window.get());
+    SelectPalette(dc.get(), own.get(), FALSE);
+    window.Tick();
+    RunMessages(100);
+    EXPECT_NE(GetCurrentObject(dc.get(), OBJ_PAL), own.get()) << "the pictures bring their own palettes";
+    EXPECT_EQ(EngineProc(window.get(), WM_DESTROY, 0, 0), 1);
+    EXPECT_EQ(GetCurrentObject(dc.get(), OBJ_PAL), own.get());
+    SelectPalette(dc.get(), static_cast<HPALETTE>(GetStockObject(DEFAULT_PALETTE)), FALSE);
+}
+
 TEST_F(EngineLifecycle, WhatTheWindowLosesIsRepairedWithTheBackgroundAndThePicturesOnTop)
 {
     settings_file::Write("Background", "1");
