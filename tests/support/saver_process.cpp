@@ -73,7 +73,8 @@ BOOL CALLBACK MatchWindow(HWND window, LPARAM lParam)
     GetClassNameA(window, windowClass, sizeof(windowClass));
     SendMessageTimeoutA(window, WM_GETTEXT, sizeof(title), reinterpret_cast<LPARAM>(title), SMTO_ABORTIFHUNG, 500,
                         nullptr);
-    if (lstrcmpA(windowClass, search->windowClass) != 0 || lstrcmpA(title, search->title) != 0) return TRUE;
+    if (lstrcmpA(windowClass, search->windowClass) != 0) return TRUE;
+    if (search->title && lstrcmpA(title, search->title) != 0) return TRUE;
     search->found = window;
     return FALSE;
 }
@@ -120,8 +121,18 @@ SaverProcess::~SaverProcess()
     if (!Started()) return;
     if (Running()) {
         TerminateProcess(info_.hProcess, 0xDEAD);
-        WaitForSingleObject(info_.hProcess, 5000);
+        WaitForSingleObject(info_.hProcess, 30000);
     }
+    // Wine takes an ended process's windows away a moment later; a saver started meanwhile would
+    // find this one's window and hand over to it.
+    WindowSearch search = {info_.dwProcessId, kSaverClass, nullptr, nullptr};
+    WaitUntil(
+        [&] {
+            search.found = nullptr;
+            EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&search));
+            return search.found == nullptr;
+        },
+        10000);
     CloseHandle(info_.hThread);
     CloseHandle(info_.hProcess);
 }
