@@ -19,6 +19,8 @@
 !define UNINSTALLER "tavrixsaver-uninstall.exe"
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\TavrixBildschirmschoner"
 !define DESKTOP_KEY "Control Panel\Desktop"
+; The name under which Windows keeps the active saver, in system.ini [boot] and in DESKTOP_KEY.
+!define ACTIVE_SAVER "SCRNSAVE.EXE"
 !define SPI_SETSCREENSAVEACTIVE 17
 
 Name "${PRODUCT}"
@@ -66,8 +68,8 @@ VIAddVersionKey /LANG=${LANG_GERMAN} "FileVersion" "${VERSION}"
 VIAddVersionKey /LANG=${LANG_GERMAN} "ProductVersion" "${VERSION}"
 VIAddVersionKey /LANG=${LANG_GERMAN} "OriginalFilename" "tavrixsaver-setup.exe"
 
-; Where Windows keeps the active saver: "system.ini" ([boot] SCRNSAVE.EXE, short path) on Windows 95, 98
-; and Me; "registry" (HKCU Control Panel\Desktop, SCRNSAVE.EXE, long path) on the NT family.
+; Where Windows keeps the active saver: "system.ini" ([boot], short path) on Windows 95, 98 and Me;
+; "registry" (HKCU DESKTOP_KEY, long path) on the NT family.
 Var SaverPlace
 
 ; The saver functions, for the installer (prefix "") and the uninstaller (prefix "un.").
@@ -77,9 +79,9 @@ Var SaverPlace
   Function ${PREFIX}ReadActiveSaver
     ClearErrors
     ${If} $SaverPlace == "system.ini"
-      ReadINIStr $0 "$WINDIR\system.ini" "boot" "SCRNSAVE.EXE"
+      ReadINIStr $0 "$WINDIR\system.ini" "boot" "${ACTIVE_SAVER}"
     ${Else}
-      ReadRegStr $0 HKCU "${DESKTOP_KEY}" "SCRNSAVE.EXE"
+      ReadRegStr $0 HKCU "${DESKTOP_KEY}" "${ACTIVE_SAVER}"
     ${EndIf}
   FunctionEnd
 
@@ -87,15 +89,15 @@ Var SaverPlace
   Function ${PREFIX}WriteActiveSaver
     ${If} $SaverPlace == "system.ini"
       ${If} $0 == ""
-        DeleteINIStr "$WINDIR\system.ini" "boot" "SCRNSAVE.EXE"
+        DeleteINIStr "$WINDIR\system.ini" "boot" "${ACTIVE_SAVER}"
       ${Else}
-        WriteINIStr "$WINDIR\system.ini" "boot" "SCRNSAVE.EXE" $0
+        WriteINIStr "$WINDIR\system.ini" "boot" "${ACTIVE_SAVER}" $0
       ${EndIf}
       FlushINI "$WINDIR\system.ini"
     ${ElseIf} $0 == ""
-      DeleteRegValue HKCU "${DESKTOP_KEY}" "SCRNSAVE.EXE"
+      DeleteRegValue HKCU "${DESKTOP_KEY}" "${ACTIVE_SAVER}"
     ${Else}
-      WriteRegStr HKCU "${DESKTOP_KEY}" "SCRNSAVE.EXE" $0
+      WriteRegStr HKCU "${DESKTOP_KEY}" "${ACTIVE_SAVER}" $0
     ${EndIf}
   FunctionEnd
 
