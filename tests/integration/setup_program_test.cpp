@@ -21,6 +21,8 @@ namespace {
 using Text = std::optional<std::string>;  // a text value of the registry or system.ini; none when absent
 
 constexpr char kDesktopKey[] = "Control Panel\\Desktop";
+// The name under which Windows keeps the active saver, in system.ini [boot] and in kDesktopKey.
+constexpr char kActiveSaver[] = "SCRNSAVE.EXE";
 constexpr char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\TavrixBildschirmschoner";
 constexpr char kPreviousSaver[] = "C:\\windows\\system32\\vorher.scr";
 constexpr DWORD kSetupDeadline = 60000;  // a busy machine may take long to unpack and write
@@ -72,29 +74,29 @@ bool KeyExists(HKEY root, const char* key)
     return exists;
 }
 
-// [boot] SCRNSAVE.EXE of system.ini, where the 95/98 family keeps its saver.
+// The active saver in system.ini [boot], where the 95/98 family keeps it.
 Text ReadBootSaver()
 {
     WritePrivateProfileStringA(nullptr, nullptr, nullptr, "system.ini");  // drop a cached copy
     char text[MAX_PATH] = {};
-    GetPrivateProfileStringA("boot", "SCRNSAVE.EXE", "\x01", text, sizeof(text), "system.ini");
+    GetPrivateProfileStringA("boot", kActiveSaver, "\x01", text, sizeof(text), "system.ini");
     return lstrcmpA(text, "\x01") != 0 ? Text(text) : std::nullopt;
 }
 
 void WriteBootSaver(const Text& value)
 {
-    WritePrivateProfileStringA("boot", "SCRNSAVE.EXE", value ? value->c_str() : nullptr, "system.ini");
+    WritePrivateProfileStringA("boot", kActiveSaver, value ? value->c_str() : nullptr, "system.ini");
     WritePrivateProfileStringA(nullptr, nullptr, nullptr, "system.ini");
 }
 
-Text DesktopSaver() { return ReadText(HKEY_CURRENT_USER, kDesktopKey, "SCRNSAVE.EXE"); }
+Text DesktopSaver() { return ReadText(HKEY_CURRENT_USER, kDesktopKey, kActiveSaver); }
 Text SaverActive() { return ReadText(HKEY_CURRENT_USER, kDesktopKey, "ScreenSaveActive"); }
 Text EntryValue(const char* name) { return ReadText(HKEY_LOCAL_MACHINE, kUninstallKey, name); }
 
 // The saver that is active before the setup runs, in the registry of the NT family.
 void SetDesktopSaver(const Text& path, const Text& active)
 {
-    WriteText(HKEY_CURRENT_USER, kDesktopKey, "SCRNSAVE.EXE", path);
+    WriteText(HKEY_CURRENT_USER, kDesktopKey, kActiveSaver, path);
     WriteText(HKEY_CURRENT_USER, kDesktopKey, "ScreenSaveActive", active);
 }
 
