@@ -5,12 +5,7 @@
 # input of the program. Asks the ninja files and deps log of finished builds; builds nothing.
 #   check_resource_inputs.sh build-folder program-file-name [build-folder program ...]
 set -u
-failures=0
-passes=0
-check() {  # description, command...
-  local description=$1; shift
-  if "$@" >/dev/null 2>&1; then echo "ok: $description"; passes=$((passes + 1)); else echo "FAILED: $description"; failures=$((failures + 1)); fi
-}
+source "$(dirname "$0")/checks.sh"
 absolute() { realpath -m -- "$1"; }
 
 check_build() {  # build folder, program file name
@@ -66,5 +61,4 @@ while [ $# -ge 2 ]; do
   check_build "$1" "$2"
   shift 2
 done
-echo "resource inputs: $passes passed, $failures failed"
-[ "$passes" -gt 0 ] && [ "$failures" -eq 0 ]
+checks_done "resource inputs"

@@ -13,108 +13,79 @@
 namespace {
 
 // FNV-1a over 64-bit values, with a count of the values taken in.
-class Digest {
-public:
+struct Digest {
+    std::uint64_t hash = 14695981039346656037ull;
+    std::uint64_t count = 0;
+
     void Add(std::uint64_t value)
     {
-        for (int byte = 0; byte < 8; ++byte) {
-            hash_ = (hash_ ^ ((value >> (8 * byte)) & 0xFF)) * 1099511628211ull;
-        }
-        ++count_;
+        for (int byte = 0; byte < 8; ++byte) hash = (hash ^ ((value >> (8 * byte)) & 0xFF)) * 1099511628211ull;
+        ++count;
     }
-    void AddFloat(float value)
+    void Add(float value)
     {
         std::uint32_t bits = 0;
         std::memcpy(&bits, &value, sizeof bits);
-        Add(bits);
+        Add(std::uint64_t(bits));
     }
     void Print(const char* what) const
     {
-        std::printf("%-24s %016llx over %llu results\n", what, static_cast<unsigned long long>(hash_),
-                    static_cast<unsigned long long>(count_));
+        std::printf("%-24s %016llx over %llu results\n", what, static_cast<unsigned long long>(hash),
+                    static_cast<unsigned long long>(count));
     }
-
-private:
-    std::uint64_t hash_ = 14695981039346656037ull;
-    std::uint64_t count_ = 0;
 };
 
-// Channel values that reach every kind of step: none, one, small, half, large, full.
-constexpr int kChannels[] = {0, 1, 15, 127, 128, 200, 254, 255};
-constexpr int kChannelCount = sizeof kChannels / sizeof kChannels[0];
-
-// Every row of every height up to 2000, for every pair of sampled channel values
-// (three pairs to a call, one in each channel of the colours).
-void GradientRows()
+// Every row of every height up to 2000 between channel values that reach every kind of step
+// (none, one, small, half, large, full), three pairs to a call, one in each channel; then every
+// difference from the ends and the middle on the screen heights of common displays.
+void Gradients()
 {
+    constexpr int kChannels[] = {0, 1, 15, 127, 128, 200, 254, 255};
+    constexpr int kPairs = 64;
     Digest digest;
-    const int pairs = kChannelCount * kChannelCount;
     for (int height = 1; height <= 2000; ++height) {
-        for (int first = 0; first < pairs; first += 3) {
+        for (int first = 0; first < kPairs; first += 3) {
             std::uint32_t from = 0, to = 0;
             for (int channel = 0; channel < 3; ++channel) {
-                const int pair = (first + channel) % pairs;
-                from |= std::uint32_t(kChannels[pair / kChannelCount]) << (8 * channel);
-                to |= std::uint32_t(kChannels[pair % kChannelCount]) << (8 * channel);
+                const int pair = (first + channel) % kPairs;
+                from |= std::uint32_t(kChannels[pair / 8]) << (8 * channel);
+                to |= std::uint32_t(kChannels[pair % 8]) << (8 * channel);
             }
-            for (int row = 0; row < height; ++row) digest.Add(GradientRowColour(from, to, height, row));
+            for (int row = 0; row < height; ++row) digest.Add(std::uint64_t(GradientRowColour(from, to, height, row)));
         }
     }
-    digest.Print("gradient rows");
-}
-
-// Every difference between two channels (-255..255, from the ends and the middle) on the
-// screen heights of common displays.
-void GradientDifferences()
-{
-    Digest digest;
-    for (int height : {240, 480, 600, 768, 1024, 1200}) {
-        for (int from : {0, 1, 127, 128, 254, 255}) {
-            for (int to = 0; to < 256; ++to) {
-                for (int row = 0; row < height; ++row)
-                    digest.Add(GradientRowColour(std::uint32_t(from), std::uint32_t(to), height, row));
-            }
-        }
-    }
-    digest.Print("gradient differences");
+    for (int height : {240, 480, 600, 768, 1024, 1200})
+        for (std::uint32_t from : {0, 1, 127, 128, 254, 255})
+            for (std::uint32_t to = 0; to < 256; ++to)
+                for (int row = 0; row < height; ++row) digest.Add(std::uint64_t(GradientRowColour(from, to, height, row)));
+    digest.Print("gradients");
 }
 
 // Scale factors for every Scale setting and window width, and every size at each factor.
 void Scaling()
 {
-    Digest factors, scaled, unscaled;
+    Digest digest;
     for (unsigned scale = 0; scale <= 9; ++scale) {
         for (int width = 1; width <= 2048; ++width) {
             const float factor = ScaleFactorFor(scale, width);
-            factors.AddFloat(factor);
+            digest.Add(factor);
             if (width > 320 && width != 1024) continue;  // wider windows share one factor
-            for (int size = 0; size <= 1024; ++size) {
-                scaled.Add(std::uint32_t(ScaledSize(size, factor)));
-                unscaled.Add(std::uint32_t(UnscaledSize(size, factor)));
-            }
+            for (int size = 0; size <= 1024; ++size)
+                digest.Add(std::uint64_t(ScaledSize(size, factor)) << 32 | std::uint32_t(UnscaledSize(size, factor)));
         }
     }
-    factors.Print("scale factors");
-    scaled.Print("scaled sizes");
-    unscaled.Print("unscaled sizes");
+    digest.Print("scaling");
 }
 
-// Every 15-bit draw for every picture count up to 64.
-void RandomPictures()
+// Every 15-bit draw for every picture count up to 64, and pictures of every size up to
+// 640 x 480 fitted to common screens and previews.
+void PictureChoiceAndFit()
 {
     Digest digest;
-    for (unsigned count = 1; count <= 64; ++count) {
-        for (int draw = 0; draw <= 32767; ++draw) digest.Add(RandomPictureNumber(draw, count));
-    }
-    digest.Print("random pictures");
-}
-
-// Pictures of every size up to 640 x 480 fitted to common screens and previews.
-void ProportionalFit()
-{
-    const int screens[][2] = {{152, 112}, {320, 240}, {640, 480},   {800, 600},
+    for (unsigned count = 1; count <= 64; ++count)
+        for (int draw = 0; draw <= 32767; ++draw) digest.Add(std::uint64_t(RandomPictureNumber(draw, count)));
+    const int screens[][2] = {{152, 112}, {320, 240},   {640, 480},   {800, 600},
                               {1024, 768}, {1280, 1024}, {1920, 1080}, {2560, 1440}};
-    Digest digest;
     for (const auto& screen : screens) {
         for (int width = 1; width <= 640; ++width) {
             for (int height = 1; height <= 480; ++height) {
@@ -124,17 +95,14 @@ void ProportionalFit()
             }
         }
     }
-    digest.Print("proportional fit");
+    digest.Print("picture choice and fit");
 }
 
 }  // namespace
 
 int main()
 {
-    GradientRows();
-    GradientDifferences();
+    Gradients();
     Scaling();
-    RandomPictures();
-    ProportionalFit();
-    return 0;
+    PictureChoiceAndFit();
 }
