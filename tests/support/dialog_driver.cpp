@@ -5,30 +5,9 @@
 
 namespace dialog_driver {
 
-bool WaitUntilShown(HWND window, DWORD timeoutMs)
+bool WaitUntilShown(HWND window)
 {
-    return WaitUntil([&] { return !IsWindow(window) || IsWindowVisible(window); }, timeoutMs) &&
-           IsWindowVisible(window);
-}
-
-bool WaitUntilGone(HWND window, DWORD timeoutMs)
-{
-    return WaitUntil([&] { return !IsWindow(window); }, timeoutMs);
-}
-
-HWND WaitForOwnedDialog(HWND owner, DWORD timeoutMs)
-{
-    HWND found = nullptr;
-    WaitUntil(
-        [&] {
-            for (found = FindWindowExA(nullptr, nullptr, "#32770", nullptr); found != nullptr;
-                 found = FindWindowExA(nullptr, found, "#32770", nullptr)) {
-                if (GetWindow(found, GW_OWNER) == owner && IsWindowVisible(found)) return true;
-            }
-            return !IsWindow(owner);
-        },
-        timeoutMs);
-    return found;
+    return WaitUntil([&] { return !IsWindow(window) || IsWindowVisible(window); }, 10000) && IsWindowVisible(window);
 }
 
 // GetWindowTextA sees nothing of another program's controls; WM_GETTEXT goes to the control itself.
@@ -51,62 +30,58 @@ bool IsChecked(HWND dialog, int id)
 
 bool IsEnabled(HWND dialog, int id) { return IsWindowEnabled(GetDlgItem(dialog, id)) != FALSE; }
 
+// Under Wine the ANSI CB_GETLBTEXT brings only an entry's first character across programs;
+// the wide one brings all of it, which is then put back into the ANSI code page.
+std::string ShownEntry(HWND dialog, int id)
+{
+    HWND list = GetDlgItem(dialog, id);
+    const LRESULT shown = SendMessageW(list, CB_GETCURSEL, 0, 0);
+    const LRESULT length = SendMessageW(list, CB_GETLBTEXTLEN, static_cast<WPARAM>(shown), 0);
+    if (shown < 0 || length <= 0) return {};
+    std::wstring wide(static_cast<size_t>(length) + 1, L'\0');
+    SendMessageW(list, CB_GETLBTEXT, static_cast<WPARAM>(shown), reinterpret_cast<LPARAM>(&wide[0]));
+    std::string text(wide.size() * 2, '\0');
+    const int bytes = WideCharToMultiByte(CP_ACP, 0, wide.c_str(), -1, &text[0], static_cast<int>(text.size()), nullptr,
+                                          nullptr);
+    text.resize(bytes > 0 ? static_cast<size_t>(bytes) - 1 : 0);
+    return text;
+}
+
 void Click(HWND dialog, int id)
 {
     SendMessageTimeoutA(GetDlgItem(dialog, id), BM_CLICK, 0, 0, SMTO_NORMAL, 10000, nullptr);
 }
-
-void ClickWithoutWaiting(HWND dialog, int id) { PostMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
 
 void Press(HWND dialog, int id)
 {
     PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
 }
 
-HWND OpenModal(HWND dialog, int id, DWORD timeoutMs)
+HWND OpenModal(HWND dialog, int id)
 {
-    ClickWithoutWaiting(dialog, id);
-    return WaitForOwnedDialog(dialog, timeoutMs);
+    PostMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0);
+    HWND found = nullptr;
+    WaitUntil(
+        [&] {
+            for (found = FindWindowExA(nullptr, nullptr, "#32770", nullptr); found != nullptr;
+                 found = FindWindowExA(nullptr, found, "#32770", nullptr)) {
+                if (GetWindow(found, GW_OWNER) == dialog && IsWindowVisible(found)) return true;
+            }
+            return !IsWindow(dialog);
+        },
+        10000);
+    return found;
 }
 
-bool CloseModal(HWND modal, int id, DWORD timeoutMs)
+bool CloseModal(HWND modal, int id)
 {
     Press(modal, id);
-    return WaitUntilGone(modal, timeoutMs);
+    return WaitUntil([&] { return !IsWindow(modal); }, 10000);
 }
 
 void Type(HWND dialog, int id, const std::string& text)
 {
     SendMessageA(GetDlgItem(dialog, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
-}
-
-// Under Wine the ANSI CB_GETLBTEXT brings only an entry's first character across programs;
-// the wide one brings all of it, which is then put back into the ANSI code page.
-std::vector<std::string> ListEntries(HWND dialog, int id)
-{
-    HWND list = GetDlgItem(dialog, id);
-    LRESULT count = SendMessageW(list, CB_GETCOUNT, 0, 0);
-    std::vector<std::string> entries;
-    for (LRESULT i = 0; i < count; ++i) {
-        LRESULT length = SendMessageW(list, CB_GETLBTEXTLEN, static_cast<WPARAM>(i), 0);
-        std::wstring wide(static_cast<size_t>(length > 0 ? length : 0) + 1, L'\0');
-        LRESULT copied = SendMessageW(list, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&wide[0]));
-        wide.resize(copied > 0 ? static_cast<size_t>(copied) : 0);
-        std::string text(wide.size() * 2 + 1, '\0');
-        int bytes = WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), &text[0],
-                                        static_cast<int>(text.size()), nullptr, nullptr);
-        text.resize(bytes > 0 ? static_cast<size_t>(bytes) : 0);
-        entries.push_back(text);
-    }
-    return entries;
-}
-
-std::string ShownEntry(HWND dialog, int id)
-{
-    const LRESULT selection = SendMessageA(GetDlgItem(dialog, id), CB_GETCURSEL, 0, 0);
-    const std::vector<std::string> entries = ListEntries(dialog, id);
-    return selection >= 0 && static_cast<size_t>(selection) < entries.size() ? entries[static_cast<size_t>(selection)]
-                                                                             : std::string();
 }
 
 }  // namespace dialog_driver

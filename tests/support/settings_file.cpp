@@ -4,7 +4,7 @@
 #include <windows.h>
 
 #include <fstream>
-#include <sstream>
+#include <iterator>
 
 namespace settings_file {
 
@@ -21,8 +21,6 @@ void Remove()
     WritePrivateProfileStringA(nullptr, nullptr, nullptr, "tavrixsaver.ini");  // drop any cached copy
 }
 
-bool Exists() { return GetFileAttributesA(Path().c_str()) != INVALID_FILE_ATTRIBUTES; }
-
 void Write(const char* key, const std::string& value)
 {
     WritePrivateProfileStringA("Options", key, value.c_str(), "tavrixsaver.ini");
@@ -38,9 +36,7 @@ std::string Read(const char* key, const char* fallback)
 std::string Text()
 {
     std::ifstream file(Path(), std::ios::binary);
-    std::stringstream text;
-    text << file.rdbuf();
-    return text.str();
+    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
 }
 
 }  // namespace settings_file

@@ -7,7 +7,6 @@ namespace settings_file {
 
 std::string Path();  // <Windows folder>\tavrixsaver.ini
 void Remove();
-bool Exists();
 void Write(const char* key, const std::string& value);
 std::string Read(const char* key, const char* fallback = "<missing>");
 std::string Text();  // the whole file as it is on disk

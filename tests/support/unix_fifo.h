@@ -6,22 +6,18 @@
 
 #include <string>
 
-#include "tests/support/host_command.h"
 #include "win32/handles.h"
 
-// Made() says whether it was made; it is removed again when the object ends.
-
+// In the host's /tmp; it is removed again when the object ends.
 class UnixFifo {
 public:
-    // At the host path given, or in the host's /tmp.
-    explicit UnixFifo(const std::string& unixPath = "/tmp/tavrix_fifo_" + std::to_string(GetCurrentProcessId()))
-        : unixPath_(unixPath), path_("Z:" + unixPath_)
+    UnixFifo()
     {
         for (char& c : path_)
             if (c == '/') c = '\\';
-        if (!StartHostCommand("/usr/bin/mkfifo " + unixPath_)) return;
         // Wine may report the host program ended before it has run: wait for the FIFO itself.
-        for (const DWORD start = GetTickCount(); !Made() && GetTickCount() - start < 30000;) Sleep(10);
+        if (StartHostCommand("/usr/bin/mkfifo " + unixPath_))
+            for (const DWORD start = GetTickCount(); !Made() && GetTickCount() - start < 30000;) Sleep(10);
     }
     // Wine's DeleteFileA refuses a FIFO.
     ~UnixFifo()
@@ -52,6 +48,20 @@ public:
     const char* path() const { return path_.c_str(); }
 
 private:
-    std::string unixPath_;
-    std::string path_;
+    // Wine runs a host program's command line as it runs a Windows program, but hands back no
+    // handle to wait on, so the caller waits for the command's effect.
+    static bool StartHostCommand(std::string command)
+    {
+        STARTUPINFOA startup{};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION process{};
+        if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+            return false;
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+        return true;
+    }
+
+    std::string unixPath_ = "/tmp/tavrix_fifo_" + std::to_string(GetCurrentProcessId());
+    std::string path_ = "Z:" + unixPath_;
 };

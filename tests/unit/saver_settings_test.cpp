@@ -7,20 +7,11 @@
 
 #include "tests/support/settings_file.h"
 
-namespace {
-
-class SettingsFile : public testing::Test {
-protected:
-    void SetUp() override { settings_file::Remove(); }
-    void TearDown() override { settings_file::Remove(); }
-};
-
-}  // namespace
-
 // The defaults of every key, as loaded without a file, and the working colours that Save commits
 // as signed decimal, never the committed fields.
-TEST_F(SettingsFile, ASavedFileHoldsEveryKeyInItsOrder)
+TEST(SettingsFile, ASavedFileHoldsEveryKeyInItsOrder)
 {
+    settings_file::Remove();
     SaverSettings settings;
     settings.Load();
     EXPECT_EQ(settings_file::Text(), "[Options]\r\nColor1_tmp=0\r\nColor2_tmp=0\r\n") << "what Load writes";
@@ -41,4 +32,5 @@ TEST_F(SettingsFile, ASavedFileHoldsEveryKeyInItsOrder)
               "Color1=16711680\r\nColor1_tmp=16711680\r\nColor2=-1\r\nColor2_tmp=-1\r\n"
               "MidiFile=\r\nMidiFile_tmp=\r\nWaveFile=\r\nWaveFile_tmp=\r\n"
               "PlayMidi=0\r\nPlayWave=1\r\nLoopMidi=0\r\nTiles=0\r\n");
+    settings_file::Remove();
 }
