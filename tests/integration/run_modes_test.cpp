@@ -1,12 +1,14 @@
-// The saver started as Windows starts it for a preview, and the command lines it refuses. The many
-// spellings of the command line are the command-line unit tests' business, the full-screen run the
-// dismissal tests'.
+// The saver started as Windows starts it for a preview, many at once, and the command lines it refuses.
+// The many spellings of the command line are the command-line unit tests' business, the full-screen run
+// the dismissal tests'.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "win32/handles.h"
 #include "tests/support/saver_process.h"
@@ -35,6 +37,42 @@ TEST(RunModes, AnUnknownLetterAPreviewWithoutAUsableWindowAndAPasswordChangeOnNt
         SaverProcess saver(SaverPath(), arguments);
         EXPECT_EQ(saver.WaitForExit(), 0xFFFFFFFFu) << arguments << " (-1 as the process's full exit code)";
     }
+}
+
+TEST(RunModes, OfTenSaversStartedAtOnceOneRunsInTheForegroundAndTheOthersAndALaterStartEndWithZero)
+{
+    settings_file::Remove();
+    std::vector<std::unique_ptr<SaverProcess>> savers;
+    for (int i = 0; i < 10; ++i)
+        savers.push_back(std::make_unique<SaverProcess>(SaverPath(), "/s", std::vector<std::string>{}, CREATE_SUSPENDED));
+    for (auto& saver : savers) saver->Resume();
+    SaverProcess* winner = nullptr;
+    size_t running = 0;
+    ASSERT_TRUE(WaitUntil([&] {
+        running = 0;
+        for (auto& saver : savers)
+            if (saver->Running()) ++running, winner = saver.get();
+        return running <= 1;
+    }, 60000)) << running << " still running";
+    ASSERT_EQ(running, 1u) << "one saver stays";
+    for (auto& saver : savers) EXPECT_TRUE(saver.get() == winner || saver->WaitForExit(0) == 0u) << "the others end with 0";
+    HWND window = WaitForSaverWindow(*winner);
+    ASSERT_NE(window, nullptr);
+    SaverProcess later(SaverPath(), "/s");
+    EXPECT_EQ(later.WaitForExit(), 0u) << "a later start ends at once";
+    EXPECT_TRUE(WaitUntil([&] { return GetForegroundWindow() == window; }, 5000)) << "the one left is in the foreground";
+}
+
+TEST(RunModes, APreviewWhoseHostIsKilledEnds)
+{
+    // The configuration dialog of another saver process stands in for the display properties.
+    SaverProcess host(SaverPath(), "/c");
+    HWND parent = host.WaitForWindow("#32770", "Bildschirmschoner Einstellungen", 30000);
+    ASSERT_NE(parent, nullptr);
+    SaverProcess preview(SaverPath(), "/p " + HandleText(parent));
+    ASSERT_TRUE(WaitUntil([&] { return FindWindowExA(parent, nullptr, kSaverClass, "Preview") != nullptr; }, 30000));
+    host.Kill();
+    EXPECT_EQ(preview.WaitForExit(), 0u) << "the preview ends when its parent's process is gone";
 }
 
 TEST(RunModes, APreviewFillsItsParentAsAChildIgnoresInputAndClosesWhenAsked)
