@@ -39,7 +39,8 @@ TEST(LoadingBmpFiles, ALargePictureUnderALongPathLoadsInPiecesAndBandsAndAStopAn
     for (const int32_t height : {600, -600}) {  // the file's rows from the bottom up, then from the top down
         SCOPED_TRACE(height);
         picture.height = height;
-        const TempFile file(TempFolder() + "tavrix " + std::string(120, 'p') + ".bmp", Bytes(picture));  // 128+ long
+        // Under a path of more than 128 characters.
+        const TempFile file(TempFolder() + "tavrix " + std::string(120, 'p') + ".bmp", Bytes(picture));
         ASSERT_TRUE(file.written());
         int asked = 0;
         LoadedDib dib;
