@@ -4,7 +4,7 @@
 #include <windows.h>
 
 #include <cstdint>
-#include <initializer_list>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -25,14 +25,6 @@ inline std::vector<uint32_t> UsualTable(uint32_t entries)
     return table;
 }
 
-// The colours of the given entries of the usual table.
-inline std::vector<uint32_t> UsualEntries(std::initializer_list<uint32_t> entries)
-{
-    std::vector<uint32_t> colours;
-    for (const uint32_t i : entries) colours.push_back(UsualEntry(i));
-    return colours;
-}
-
 // A picture with the 40-byte header, or a longer one (52 to 124 bytes) whose fields past the
 // first 40 are the masks and then zeros. The fields are written as given, so the header may
 // claim more than the bytes hold.
@@ -51,71 +43,31 @@ struct Picture {
     std::vector<uint32_t> masks;  // after a 40-byte header, else in the header's fields from byte 40
 };
 
-inline void Put16(std::vector<uint8_t>& bytes, size_t at, uint32_t value)
+// The value's low `size` bytes at `at`, least significant first, as x86 and x64 keep them.
+inline void Put(std::vector<uint8_t>& bytes, size_t at, uint32_t value, size_t size = 4)
 {
-    bytes[at] = uint8_t(value);
-    bytes[at + 1] = uint8_t(value >> 8);
-}
-
-inline void Put32(std::vector<uint8_t>& bytes, size_t at, uint32_t value)
-{
-    Put16(bytes, at, value & 0xFFFF);
-    Put16(bytes, at + 2, value >> 16);
-}
-
-// "BM", bfOffBits and room for a header of headerSize bytes.
-inline std::vector<uint8_t> FileStart(uint32_t offBits, uint32_t headerSize)
-{
-    std::vector<uint8_t> bytes(14 + headerSize);
-    bytes[0] = 'B';
-    bytes[1] = 'M';
-    Put32(bytes, 10, offBits);
-    Put32(bytes, 14, headerSize);
-    return bytes;
-}
-
-// Blue, green, red, and a zero fourth byte for the 40-byte form.
-inline void AppendEntry(std::vector<uint8_t>& bytes, uint32_t colour, bool quad)
-{
-    bytes.insert(bytes.end(), {uint8_t(colour), uint8_t(colour >> 8), uint8_t(colour >> 16)});
-    if (quad) bytes.push_back(0);
+    std::memcpy(&bytes[at], &value, size);
 }
 
 inline std::vector<uint8_t> Bytes(const Picture& picture)
 {
     const bool longer = picture.headerSize > 40 && picture.headerSize <= 124;
-    std::vector<uint8_t> bytes = FileStart(picture.offBits, longer ? picture.headerSize : 40);
-    Put32(bytes, 14, picture.headerSize);
-    Put32(bytes, 18, uint32_t(picture.width));
-    Put32(bytes, 22, uint32_t(picture.height));
-    Put16(bytes, 26, 1);
-    Put16(bytes, 28, picture.bitCount);
-    Put32(bytes, 30, picture.compression);
-    Put32(bytes, 34, picture.sizeImage);
-    Put32(bytes, 38, 2835);  // pixels per metre and important colours: passed on, never decided on
-    Put32(bytes, 42, 2836);
-    Put32(bytes, 46, picture.clrUsed);
-    Put32(bytes, 50, 7);
-    if (!longer) bytes.resize(bytes.size() + 4 * picture.masks.size());
-    for (size_t i = 0; i < picture.masks.size(); ++i) Put32(bytes, 54 + 4 * i, picture.masks[i]);
-    for (const uint32_t colour : picture.table) AppendEntry(bytes, colour, true);
+    std::vector<uint8_t> bytes(longer ? 14 + picture.headerSize : 54 + 4 * picture.masks.size());
+    std::memcpy(bytes.data(), "BM", 2);
+    Put(bytes, 10, picture.offBits);
+    Put(bytes, 14, picture.headerSize);
+    Put(bytes, 18, uint32_t(picture.width));
+    Put(bytes, 22, uint32_t(picture.height));
+    Put(bytes, 26, 1, 2);
+    Put(bytes, 28, picture.bitCount, 2);
+    Put(bytes, 30, picture.compression);
+    Put(bytes, 34, picture.sizeImage);
+    Put(bytes, 46, picture.clrUsed);
+    for (size_t i = 0; i < picture.masks.size(); ++i) Put(bytes, 54 + 4 * i, picture.masks[i]);
+    for (const uint32_t colour : picture.table)  // blue, green, red and a zero
+        bytes.insert(bytes.end(), {uint8_t(colour), uint8_t(colour >> 8), uint8_t(colour >> 16), 0});
     bytes.insert(bytes.end(), picture.gap, 0xAA);
     bytes.insert(bytes.end(), picture.pixels.begin(), picture.pixels.end());
-    return bytes;
-}
-
-// A picture with the 12-byte core header and the usual table in 3-byte entries.
-inline std::vector<uint8_t> CoreBytes(uint16_t width, uint16_t height, uint16_t bitCount,
-                                      uint32_t tableEntries, const std::vector<uint8_t>& pixels)
-{
-    std::vector<uint8_t> bytes = FileStart(0, 12);
-    bytes.reserve(bytes.size() + 3 * size_t(tableEntries) + pixels.size());
-    Put16(bytes, 18, width);
-    Put16(bytes, 20, height);
-    Put16(bytes, 22, 1);
-    Put16(bytes, 24, bitCount);
-    for (const uint32_t colour : UsualTable(tableEntries)) AppendEntry(bytes, colour, false);
-    bytes.insert(bytes.end(), pixels.begin(), pixels.end());
     return bytes;
 }
 
