@@ -1,15 +1,11 @@
-// The engine run on a window of the test program, its message loop, and pixels read back from it.
+// The engine run on a window of the test program, and its message loop.
 #pragma once
 
 #include <windows.h>
 #include <mmsystem.h>
 
-#include <algorithm>
-#include <cstdint>
-#include <vector>
-
 #include "engine/engine_proc.h"
-#include "win32/handles.h"
+#include "tests/support/screen.h"
 
 namespace engine_window {
 
@@ -29,62 +25,7 @@ inline bool RunMessages(DWORD timeoutMs, UINT awaited = 0)
     return arrived;
 }
 
-// The pixels of a bitmap of the screen's kind, or of what a window shows now; top row first.
-class Pixels {
-public:
-    Pixels(HBITMAP bitmap, int width, int height) : width_(width), height_(height)
-    {
-        colours_.resize(static_cast<size_t>(width) * height);
-        BITMAPINFO info{};
-        info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-        WindowDc screen(nullptr);
-        GetDIBits(screen.get(), bitmap, 0, static_cast<UINT>(height), colours_.data(), &info, DIB_RGB_COLORS);
-        for (uint32_t& colour : colours_) colour &= 0xFFFFFF;
-    }
-
-    static Pixels Of(HWND window)
-    {
-        RECT client{};
-        GetClientRect(window, &client);
-        WindowDc dc(window);
-        UniqueBitmap copy(CreateCompatibleBitmap(dc.get(), client.right, client.bottom));
-        UniqueMemoryDc memory(CreateCompatibleDC(dc.get()));
-        {
-            SelectedObject selected(memory.get(), copy.get());
-            BitBlt(memory.get(), 0, 0, client.right, client.bottom, dc.get(), 0, 0, SRCCOPY);
-        }
-        return Pixels(copy.get(), client.right, client.bottom);
-    }
-
-    int Width() const { return width_; }
-    int Height() const { return height_; }
-    COLORREF At(int x, int y) const
-    {
-        const uint32_t rgb = colours_[static_cast<size_t>(y) * width_ + x];
-        return RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
-    }
-    bool operator==(const Pixels& other) const { return colours_ == other.colours_; }
-    bool operator!=(const Pixels& other) const { return !(*this == other); }
-
-    // The smallest rectangle holding every pixel of another colour than `background`; empty if none.
-    RECT BoundsOfAllBut(COLORREF background) const
-    {
-        RECT bounds{width_, height_, 0, 0};
-        for (int y = 0; y < height_; ++y) {
-            for (int x = 0; x < width_; ++x) {
-                if (At(x, y) == background) continue;
-                bounds = {std::min<LONG>(bounds.left, x), std::min<LONG>(bounds.top, y),
-                          std::max<LONG>(bounds.right, x + 1), std::max<LONG>(bounds.bottom, y + 1)};
-            }
-        }
-        return bounds.right == 0 ? RECT{0, 0, 0, 0} : bounds;
-    }
-
-private:
-    int width_;
-    int height_;
-    std::vector<uint32_t> colours_;
-};
+using ::Pixels;
 
 // The engine's own messages go to it; input and activation, which the host would turn into a
 // close, are no concern here.
@@ -100,19 +41,21 @@ inline LRESULT CALLBACK EngineWindowProc(HWND window, UINT message, WPARAM wPara
     }
 }
 
-// A black popup window at the top-left of the screen whose messages go to the engine.
+// A black popup window at the top-left of the screen whose messages go to the engine, or to
+// another procedure with its own class name.
 class EngineWindow {
 public:
-    EngineWindow(int width, int height)
+    EngineWindow(int width, int height, WNDPROC procedure = EngineWindowProc,
+                 const char* className = "TavrixEngineTest")
     {
         WNDCLASSA windowClass{};
         windowClass.style = CS_OWNDC;
-        windowClass.lpfnWndProc = EngineWindowProc;
+        windowClass.lpfnWndProc = procedure;
         windowClass.hInstance = GetModuleHandleA(nullptr);
         windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
-        windowClass.lpszClassName = "TavrixEngineTest";
+        windowClass.lpszClassName = className;
         RegisterClassA(&windowClass);
-        window_ = CreateWindowExA(0, "TavrixEngineTest", "", WS_POPUP | WS_VISIBLE, 0, 0, width, height, nullptr,
+        window_ = CreateWindowExA(0, className, "", WS_POPUP | WS_VISIBLE, 0, 0, width, height, nullptr,
                                   nullptr, GetModuleHandleA(nullptr), nullptr);
     }
     ~EngineWindow() { Close(); }
