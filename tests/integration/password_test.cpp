@@ -4,8 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <iterator>
 #include <memory>
-#include <sstream>
 #include <string>
 
 #include "tests/support/saver_process.h"
@@ -27,9 +27,8 @@ void SetPasswordInUse(DWORD value)
 // What the stand-in DLLs logged: one line a call, each ended by CRLF.
 std::string LogText()
 {
-    std::stringstream text;
-    text << std::ifstream(kLog, std::ios::binary).rdbuf();
-    return text.str();
+    std::ifstream file(kLog, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), {});
 }
 
 // The saver-running notice as the system holds it for the whole session, read afresh: Wine keeps it
@@ -76,15 +75,11 @@ protected:
         WaitUntil(
             [&] {
                 PostMessageA(window_, WM_KEYDOWN, 'K', 0);
-                return WaitUntil(
-                    [&] {
-                        dialog = FindWindowA(nullptr, "Kennwort eingeben");
-                        return dialog && IsWindowVisible(dialog);
-                    },
-                    1000);
+                return WaitUntil([&] { return IsWindowVisible(dialog = FindWindowA(nullptr, "Kennwort eingeben")); },
+                                 1000);
             },
             30000);
-        return dialog;
+        return IsWindowVisible(dialog) ? dialog : nullptr;
     }
 
     std::unique_ptr<SaverProcess> saver_;

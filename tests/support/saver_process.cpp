@@ -6,8 +6,7 @@ namespace {
 // A top-level window of the process with the class and title (any title if null); null if none.
 HWND FindProcessWindow(DWORD processId, const char* windowClass, const char* title)
 {
-    HWND window = nullptr;
-    while ((window = FindWindowExA(nullptr, window, windowClass, title)) != nullptr) {
+    for (HWND window = nullptr; (window = FindWindowExA(nullptr, window, windowClass, title)) != nullptr;) {
         DWORD owner = 0;
         GetWindowThreadProcessId(window, &owner);
         if (owner == processId) return window;
