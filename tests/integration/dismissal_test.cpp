@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <utility>
 
 #include "tests/support/saver_process.h"
 #include "tests/support/screen.h"
@@ -78,12 +79,12 @@ TEST_F(Dismissal, KeysButtonsLosingActivationAndCloseCommandsEachEndTheRunWithZe
 TEST_F(Dismissal, ReleasesTheWheelGainedActivationTaskSwitchesAndFourPixelsOfTravelDoNotCloseAndFiveDo)
 {
     ASSERT_NO_FATAL_FAILURE(Start());
-    for (UINT message : {WM_KEYUP, WM_SYSKEYUP, WM_LBUTTONUP, WM_RBUTTONUP, WM_MBUTTONUP, WM_LBUTTONDBLCLK,
-                         WM_RBUTTONDBLCLK, WM_MBUTTONDBLCLK, WM_MOUSEWHEEL, WM_CHAR})
-        EXPECT_TRUE(StaysAfter(message)) << "message " << message;
-    EXPECT_TRUE(StaysAfter(WM_ACTIVATEAPP, TRUE)) << "gaining activation";
-    for (WPARAM command : {SC_NEXTWINDOW, SC_PREVWINDOW, SC_SCREENSAVE})
-        EXPECT_TRUE(StaysAfter(WM_SYSCOMMAND, command)) << "refused command " << command;
+    const std::pair<UINT, WPARAM> staying[] = {
+        {WM_KEYUP, 0}, {WM_SYSKEYUP, 0}, {WM_LBUTTONUP, 0}, {WM_RBUTTONUP, 0}, {WM_MBUTTONUP, 0},
+        {WM_LBUTTONDBLCLK, 0}, {WM_RBUTTONDBLCLK, 0}, {WM_MBUTTONDBLCLK, 0}, {WM_MOUSEWHEEL, 0}, {WM_CHAR, 0},
+        {WM_ACTIVATEAPP, TRUE}, {WM_SYSCOMMAND, SC_NEXTWINDOW}, {WM_SYSCOMMAND, SC_PREVWINDOW},
+        {WM_SYSCOMMAND, SC_SCREENSAVE}};
+    for (auto [message, wParam] : staying) EXPECT_TRUE(StaysAfter(message, wParam)) << message << ", " << wParam;
     // Travel counts from where the cursor stood at the start, not from the last move.
     for (POINT by : {POINT{0, 0}, POINT{2, 2}, POINT{-4, 0}}) {
         ASSERT_TRUE(CursorMovedBy(by.x, by.y));

@@ -71,9 +71,9 @@ SaverProcess::SaverProcess(const std::string& program, const std::string& argume
     setEach(true);
     STARTUPINFOA startup = {};
     startup.cb = sizeof(startup);
-    if (!CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, creationFlags, nullptr, nullptr,
-                        &startup, &info_))
-        info_ = {};
+    // A process that could not start leaves info_ empty.
+    CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, creationFlags, nullptr, nullptr,
+                   &startup, &info_);
     setEach(false);
 }
 
@@ -100,8 +100,14 @@ DWORD SaverProcess::WaitForExit(DWORD timeoutMs)
 HWND SaverProcess::WaitForWindow(const char* windowClass, const char* title, DWORD timeoutMs)
 {
     HWND found = nullptr;
-    WaitUntil([&] { return (found = FindProcessWindow(info_.dwProcessId, windowClass, title)) || !Running(); },
-              timeoutMs);
+    WaitUntil(
+        [&] {
+            found = FindProcessWindow(info_.dwProcessId, windowClass, title);
+            // Once its thread answers, the window is made (and shown, if it is to be) and takes messages.
+            if (found && !SendMessageTimeoutA(found, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 500, nullptr)) found = nullptr;
+            return found || !Running();
+        },
+        timeoutMs);
     return found;
 }
 
