@@ -119,7 +119,8 @@ TEST(PasswordChange, TheChangerIsCalledForTheSaverWithTheGivenOwnerOrElseTheFore
         EXPECT_EQ(saver.WaitForExit(), 0u) << arguments;
         return LogText();
     };
-    HWND owner = CreateWindowA("STATIC", "Eigentümer", WS_OVERLAPPED | WS_VISIBLE, 0, 0, 100, 50, nullptr, nullptr,
+    // Hidden, so that the foreground window, which stands in for a bad handle, is another.
+    HWND owner = CreateWindowA("STATIC", "Eigentümer", WS_OVERLAPPED, 0, 0, 100, 50, nullptr, nullptr,
                                GetModuleHandleA(nullptr), nullptr);
     const std::string ownerText = std::to_string(reinterpret_cast<UINT_PTR>(owner));
     EXPECT_EQ(change("/a " + ownerText), "change provider=SCRSAVE owner=" + ownerText + " r1=0 r2=0\r\n");
