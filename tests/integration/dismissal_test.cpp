@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <utility>
 
 #include "tests/support/saver_process.h"
 #include "tests/support/screen.h"
@@ -13,45 +14,40 @@ namespace {
 
 constexpr POINT kStart = {500, 400};
 
+// Puts the cursor at kStart + (dx, dy) and waits until it reads back there: a verdict on travel the
+// cursor did not make would mean nothing. A program of Wine's that has not yet met its desktop moves
+// no cursor (when no other program keeps the desktop up), so this one meets it first.
+bool CursorMovedBy(int dx, int dy)
+{
+    GetDesktopWindow();
+    const POINT target = {kStart.x + dx, kStart.y + dy};
+    return WaitUntil(
+        [&] {
+            SetCursorPos(target.x, target.y);
+            POINT at = {};
+            return GetCursorPos(&at) && at.x == target.x && at.y == target.y;
+        },
+        10000);
+}
+
 class Dismissal : public testing::Test {
 protected:
-    void SetUp() override
+    // A saver started with the cursor at kStart, past its start (which holds closes off).
+    void Start()
     {
         settings_file::Remove();
         settings_file::Write("ChangeTime", "3600");  // no picture change while input is tested
-    }
-
-    // A saver started with the cursor at kStart, past its first picture change.
-    void Start()
-    {
         ASSERT_TRUE(CursorMovedBy(0, 0));
         saver_ = std::make_unique<SaverProcess>(SaverPath(), "/s");
         window_ = WaitForSaverWindow(*saver_);
         ASSERT_NE(window_, nullptr);
-        ASSERT_TRUE(WaitForAPictureOnTheScreen()) << "the saver's start is over";
-        ASSERT_TRUE(saver_->Running());
+        ASSERT_TRUE(WaitForAPictureOnTheScreen());
     }
 
-    bool StaysAfter(UINT message, WPARAM wParam = 0, LPARAM lParam = 0)
+    bool StaysAfter(UINT message, WPARAM wParam = 0)
     {
-        PostMessageA(window_, message, wParam, lParam);
+        PostMessageA(window_, message, wParam, 0);
         return saver_->WaitForExit(400) == STILL_ACTIVE;
-    }
-
-    // Puts the cursor at kStart + (dx, dy) and waits until it reads back there: a verdict on travel
-    // the cursor did not make would mean nothing. A program of Wine's that has not yet met its desktop
-    // moves no cursor (when no other program keeps the desktop up), so this one meets it first.
-    static bool CursorMovedBy(int dx, int dy)
-    {
-        GetDesktopWindow();
-        const POINT target = {kStart.x + dx, kStart.y + dy};
-        return WaitUntil(
-            [&] {
-                SetCursorPos(target.x, target.y);
-                POINT at = {};
-                return GetCursorPos(&at) && at.x == target.x && at.y == target.y;
-            },
-            10000);
     }
 
     std::unique_ptr<SaverProcess> saver_;
@@ -83,14 +79,12 @@ TEST_F(Dismissal, KeysButtonsLosingActivationAndCloseCommandsEachEndTheRunWithZe
 TEST_F(Dismissal, ReleasesTheWheelGainedActivationTaskSwitchesAndFourPixelsOfTravelDoNotCloseAndFiveDo)
 {
     ASSERT_NO_FATAL_FAILURE(Start());
-    for (UINT message : {WM_KEYUP, WM_SYSKEYUP, WM_LBUTTONUP, WM_RBUTTONUP, WM_MBUTTONUP, WM_LBUTTONDBLCLK,
-                         WM_RBUTTONDBLCLK, WM_MBUTTONDBLCLK, WM_MOUSEWHEEL, WM_CHAR})
-        EXPECT_TRUE(StaysAfter(message)) << "message " << message;
-    EXPECT_TRUE(StaysAfter(WM_ACTIVATEAPP, TRUE)) << "gaining activation";
-    for (WPARAM command : {SC_NEXTWINDOW, SC_PREVWINDOW, SC_SCREENSAVE}) {
-        EXPECT_EQ(SendMessageA(window_, WM_SYSCOMMAND, command, 0), 0) << "refused command " << command;
-        EXPECT_EQ(saver_->WaitForExit(200), STILL_ACTIVE) << "refused command " << command;
-    }
+    const std::pair<UINT, WPARAM> staying[] = {
+        {WM_KEYUP, 0}, {WM_SYSKEYUP, 0}, {WM_LBUTTONUP, 0}, {WM_RBUTTONUP, 0}, {WM_MBUTTONUP, 0},
+        {WM_LBUTTONDBLCLK, 0}, {WM_RBUTTONDBLCLK, 0}, {WM_MBUTTONDBLCLK, 0}, {WM_MOUSEWHEEL, 0}, {WM_CHAR, 0},
+        {WM_ACTIVATEAPP, TRUE}, {WM_SYSCOMMAND, SC_NEXTWINDOW}, {WM_SYSCOMMAND, SC_PREVWINDOW},
+        {WM_SYSCOMMAND, SC_SCREENSAVE}};
+    for (auto [message, wParam] : staying) EXPECT_TRUE(StaysAfter(message, wParam)) << message << ", " << wParam;
     // Travel counts from where the cursor stood at the start, not from the last move.
     for (POINT by : {POINT{0, 0}, POINT{2, 2}, POINT{-4, 0}}) {
         ASSERT_TRUE(CursorMovedBy(by.x, by.y));

@@ -27,17 +27,16 @@ public:
     SaverProcess(const SaverProcess&) = delete;
     SaverProcess& operator=(const SaverProcess&) = delete;
 
-    bool Started() const { return info_.hProcess != nullptr; }
     DWORD Id() const { return info_.dwProcessId; }
 
     // The exit code once the process has ended within the time, else STILL_ACTIVE.
     DWORD WaitForExit(DWORD timeoutMs = 30000);
-    bool Running();
+    bool Running() { return info_.hProcess && WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT; }
     void Resume() { ResumeThread(info_.hThread); }
     // Ends the process at once, as a crash or the task manager would.
     void Kill() { TerminateProcess(info_.hProcess, 0xDEAD); }
 
-    // A top-level window of this process with the class and title, or null after the time.
+    // A top-level window of this process with the class and title (any title if null), or null after the time.
     HWND WaitForWindow(const char* windowClass, const char* title, DWORD timeoutMs = 30000);
 
 private:
