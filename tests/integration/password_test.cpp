@@ -1,4 +1,5 @@
-// The Windows 95/98 family's password on close, the saver-running notice and the password change.
+// The Windows 95/98 family's password on close, asked while the pictures move on; the saver-running
+// notice; the password change.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -40,6 +41,22 @@ bool NoticeGiven()
     return RegGetValueA(HKEY_CURRENT_USER, "Software\\Wine\\Temporary System Parameters\\Control Panel\\Desktop",
                         "WINE_ScreenSaverRunning", RRF_RT_ANY, nullptr, value, &bytes) == ERROR_SUCCESS &&
            value[0] == '1';
+}
+
+// The pictures go on behind the dialog: the screen outside it changes from one moment to the next.
+bool PicturesMoveBeside(HWND dialog)
+{
+    RECT hidden{};
+    GetWindowRect(dialog, &hidden);
+    return WaitUntil([&] {
+        const ScreenShot before;
+        Sleep(100);  // ten steps at the default speed
+        const ScreenShot after;
+        for (int y = 0; y < before.Height(); y += 2)
+            for (int x = 0; x < before.Width(); x += 2)
+                if (!PtInRect(&hidden, POINT{x, y}) && before.At(x, y) != after.At(x, y)) return true;
+        return false;
+    }, 10000);
 }
 
 class Password : public testing::Test {
@@ -100,6 +117,7 @@ TEST_F(Password, WithoutOneAKeyClosesWithOneItIsAskedOnceACancelKeepsTheSaverAnd
     EXPECT_TRUE(NoticeGiven()) << "while the saver runs, the system knows";
     HWND dialog = PressUntilTheVerifierShows();
     ASSERT_NE(dialog, nullptr);
+    EXPECT_TRUE(PicturesMoveBeside(dialog)) << "the pictures move on while the password is asked";
     for (UINT input : {WM_KEYDOWN, WM_LBUTTONDOWN, WM_CLOSE}) PostMessageA(window_, input, 0, 0);
     PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
     EXPECT_EQ(saver_->WaitForExit(400), STILL_ACTIVE) << "a refused password leaves the saver running";
