@@ -23,18 +23,15 @@ pe_offset=$(od -An -tu4 -j60 -N4 "$program" | tr -d ' ')
 machine=$(od -An -tx2 -j$((pe_offset + 4)) -N2 "$program" | tr -d ' ')
 if [ "$machine" = 014c ]; then pass "machine is i386"; else refuse "machine 0x$machine is not i386 (0x014c)"; fi
 if [ "$(header_field Magic)" = 010b ]; then pass "PE32 optional header"; else refuse "optional header magic $(header_field Magic) is not PE32 (010b)"; fi
-check_version() {  # what, major field, minor field
-  local major minor
-  major=$(header_field "$2"); minor=$(header_field "$3")
-  if [ -z "$major" ] || [ -z "$minor" ]; then refuse "no $1 version in the header"; return; fi
-  if ((major < 4 || (major == 4 && minor == 0))); then
-    pass "$1 version $major.$minor"
+for version in "Subsystem subsystem" "OSystem operating system"; do
+  read -r field what <<<"$version"
+  major=$(header_field "Major${field}Version"); minor=$(header_field "Minor${field}Version")
+  if [ -n "$major" ] && [ -n "$minor" ] && ((major < 4 || (major == 4 && minor == 0))); then
+    pass "$what version $major.$minor"
   else
-    refuse "$1 version $major.$minor: Windows 95 and NT 4.0 load nothing above 4.0"
+    refuse "$what version ${major:-?}.${minor:-?}: Windows 95 and NT 4.0 load nothing above 4.0"
   fi
-}
-check_version "subsystem" MajorSubsystemVersion MinorSubsystemVersion
-check_version "operating system" MajorOSystemVersion MinorOSystemVersion
+done
 delay=$(awk '/Delay Import Directory/ { print $3, $4 }' <<<"$headers")
 if [ "$delay" = "00000000 00000000" ]; then
   pass "no delay-load import table"

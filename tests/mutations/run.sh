@@ -3,7 +3,6 @@
 # the regex) in a scratch copy of the checkout, rebuilds the tested 64-bit twin and runs the tests
 # named for it. A fault is killed when one of them fails or times out.
 #   tests/mutations/run.sh [--check] [name-regex]     --check: only see that every fault still applies
-# TAVRIX_MUTANT_LOGS=folder keeps each fault's build and test output there.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/../.." && pwd)
 check_only=0
@@ -115,7 +114,6 @@ if ! run_tests "$(tr ',' '\n' <<<"${all_tests#,}" | sort -un | paste -sd,)"; the
   echo "They fail without any fault: $(failed_tests)" >&2
   exit 1
 fi
-if [ -n "${TAVRIX_MUTANT_LOGS:-}" ]; then mkdir -p "$TAVRIX_MUTANT_LOGS" && cp "$scratch/test.log" "$TAVRIX_MUTANT_LOGS/unchanged.log"; fi
 end_leftovers
 
 started=$SECONDS
@@ -139,10 +137,6 @@ for i in "${!names[@]}"; do
   fi
   restore "$i"
   end_leftovers
-  if [ -n "${TAVRIX_MUTANT_LOGS:-}" ]; then
-    mkdir -p "$TAVRIX_MUTANT_LOGS"
-    cat "$scratch/build.log" "$scratch/test.log" >"$TAVRIX_MUTANT_LOGS/${names[$i]}.log" 2>/dev/null || true
-  fi
   printf '[%d/%d] %s: %s\n' $((i + 1)) ${#names[@]} "${names[$i]}" "$verdict"
 done
 
