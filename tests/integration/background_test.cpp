@@ -72,15 +72,9 @@ std::string Differences(const std::function<COLORREF(int, int)>& expected)
 TEST(ScreenBackground, EachBackgroundFillsTheScreenAroundThePictureAndTheSaverStillCloses)
 {
     const bmp_bytes::TempFile marked(MarkedBmp());
-    settings_file::Remove();
     // Scale 0, beyond the dialog's range, is a tenth of the size. Own colours: red down to blue.
-    for (auto [key, value] : {std::pair{"ChangeTime", "3600"},
-                              {"Scale", "0"},
-                              {"Centered", "1"},
-                              {"Move", "0"},
-                              {"Color1", "255"},
-                              {"Color2", "16711680"}})
-        settings_file::Write(key, value);
+    settings_file::Reset({{"ChangeTime", "3600"}, {"Scale", "0"}, {"Centered", "1"}, {"Move", "0"},
+                          {"Color1", "255"}, {"Color2", "16711680"}});
     const struct {
         const char* background;
         const char* ownBitmap;
@@ -97,9 +91,7 @@ TEST(ScreenBackground, EachBackgroundFillsTheScreenAroundThePictureAndTheSaverSt
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string("Background ") + c.background + ", " + c.ownBitmap + ", tiles " + c.tiles);
-        settings_file::Write("Background", c.background);
-        settings_file::Write("OwnBitmap", c.ownBitmap);
-        settings_file::Write("Tiles", c.tiles);
+        settings_file::Write({{"Background", c.background}, {"OwnBitmap", c.ownBitmap}, {"Tiles", c.tiles}});
         SaverProcess saver(SaverPath(), "/s");
         const HWND window = WaitForSaverWindow(saver);
         ASSERT_TRUE(window);
@@ -121,9 +113,7 @@ TEST(ScreenBackground, EachBackgroundFillsTheScreenAroundThePictureAndTheSaverSt
 TEST(LoadingTheOwnPicture, AKeyPressWaitingStopsTheLoadInFullScreenButNotInThePreview)
 {
     const bmp_bytes::TempFile picture(MarkedBmp());
-    settings_file::Remove();
-    settings_file::Write("Background", "5");
-    settings_file::Write("OwnBitmap", picture.path());
+    settings_file::Reset({{"Background", "5"}, {"OwnBitmap", picture.path()}});
     const struct {
         const char* what;
         bool preview;

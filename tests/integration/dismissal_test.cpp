@@ -35,8 +35,7 @@ protected:
     // A saver started with the cursor at kStart, past its start (which holds closes off).
     void Start()
     {
-        settings_file::Remove();
-        settings_file::Write("ChangeTime", "3600");  // no picture change while input is tested
+        settings_file::Reset({{"ChangeTime", "3600"}});  // no picture change while input is tested
         ASSERT_TRUE(CursorMovedBy(0, 0));
         saver_ = std::make_unique<SaverProcess>(SaverPath(), "/s");
         window_ = WaitForSaverWindow(*saver_);

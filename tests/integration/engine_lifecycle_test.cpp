@@ -53,9 +53,7 @@ class EngineLifecycle : public testing::Test {
 protected:
     void SetUp() override
     {
-        settings_file::Remove();
-        for (auto [key, value] : {std::pair{"ChangeTime", "3600"}, {"Centered", "1"}, {"Move", "0"}})
-            settings_file::Write(key, value);
+        settings_file::Reset({{"ChangeTime", "3600"}, {"Centered", "1"}, {"Move", "0"}});
         hostState.instance = GetModuleHandleA(nullptr);
     }
 };
@@ -73,8 +71,7 @@ TEST_F(EngineLifecycle, TheBackgroundIsPaintedOnceRepairsTheWindowAndIsWhatThePi
         SCOPED_TRACE(desktop ? "the desktop" : "the blue fade");
         MSG quit;  // the window before, ending, asked this thread's message loop to stop
         PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
-        settings_file::Write("Background", desktop ? "4" : "1");
-        settings_file::Write("Scale", desktop ? "0" : "9");
+        settings_file::Write({{"Background", desktop ? "4" : "1"}, {"Scale", desktop ? "0" : "9"}});
         const RECT& picture = desktop ? kTenthOfItCentred : kFirstPictureCentred;
         // A full-screen window whose messages go the saver window's way; as in the saver, the first
         // paint comes before the first frame tick.
@@ -173,9 +170,7 @@ void CountFrame(const AnimationEngine& engine)
 // changes may leave anything behind.
 TEST_F(EngineLifecycle, NeitherFramesNorPictureChangesLeakGdiObjectsOrMemory)
 {
-    for (auto [key, value] :
-         {std::pair{"ChangeTime", "-1"}, {"Pictures", "8"}, {"Move", "1"}, {"Speed", "10"}})
-        settings_file::Write(key, value);
+    settings_file::Write({{"ChangeTime", "-1"}, {"Pictures", "8"}, {"Move", "1"}, {"Speed", "10"}});
     drawn = Drawn{};
     AnimationEngine::frameDrawn = CountFrame;
     EngineWindow window(kScreenWidth, kScreenHeight);

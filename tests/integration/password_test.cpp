@@ -21,7 +21,8 @@ void SetPasswordInUse(DWORD value)
 {
     HKEY key = nullptr;
     ASSERT_EQ(RegCreateKeyA(HKEY_CURRENT_USER, "Control Panel\\Desktop", &key), ERROR_SUCCESS);
-    RegSetValueExA(key, "ScreenSaveUsePassword", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof(value));
+    RegSetValueExA(key, "ScreenSaveUsePassword", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
+                   sizeof(value));
     RegCloseKey(key);
 }
 
@@ -38,7 +39,8 @@ bool NoticeGiven()
 {
     char value[8] = {};
     DWORD bytes = sizeof(value);
-    return RegGetValueA(HKEY_CURRENT_USER, "Software\\Wine\\Temporary System Parameters\\Control Panel\\Desktop",
+    return RegGetValueA(HKEY_CURRENT_USER,
+                        "Software\\Wine\\Temporary System Parameters\\Control Panel\\Desktop",
                         "WINE_ScreenSaverRunning", RRF_RT_ANY, nullptr, value, &bytes) == ERROR_SUCCESS &&
            value[0] == '1';
 }
@@ -63,8 +65,7 @@ class Password : public testing::Test {
 protected:
     void SetUp() override
     {
-        settings_file::Remove();
-        settings_file::Write("ChangeTime", "3600");
+        settings_file::Reset({{"ChangeTime", "3600"}});
         DeleteFileA(kLog.c_str());
     }
     void TearDown() override
@@ -92,8 +93,9 @@ protected:
         WaitUntil(
             [&] {
                 PostMessageA(window_, WM_KEYDOWN, 'K', 0);
-                return WaitUntil([&] { return IsWindowVisible(dialog = FindWindowA(nullptr, "Kennwort eingeben")); },
-                                 1000);
+                return WaitUntil(
+                    [&] { return IsWindowVisible(dialog = FindWindowA(nullptr, "Kennwort eingeben")); },
+                    1000);
             },
             30000);
         return IsWindowVisible(dialog) ? dialog : nullptr;
@@ -105,7 +107,8 @@ protected:
 
 }  // namespace
 
-TEST_F(Password, WithoutOneAKeyClosesWithOneItIsAskedOnceACancelKeepsTheSaverAndOkClosesItAndWithdrawsTheNotice)
+TEST_F(Password,
+       WithoutOneAKeyClosesWithOneItIsAskedOnceACancelKeepsTheSaverAndOkClosesItAndWithdrawsTheNotice)
 {
     SetPasswordInUse(0);
     ASSERT_NO_FATAL_FAILURE(Start());

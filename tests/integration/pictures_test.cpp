@@ -146,13 +146,7 @@ protected:
     // known to be, on black, and stays until the test ends.
     void SetUp() override
     {
-        settings_file::Remove();
-        Set({{"ChangeTime", 3600}, {"Centered", 1}, {"Move", 0}});
-    }
-
-    static void Set(std::initializer_list<std::pair<const char*, int>> settings)
-    {
-        for (const auto& [key, value] : settings) settings_file::Write(key, std::to_string(value));
+        settings_file::Reset({{"ChangeTime", "3600"}, {"Centered", "1"}, {"Move", "0"}});
     }
 };
 
@@ -160,7 +154,7 @@ protected:
 
 TEST_F(Pictures, EachChangeBringsTheNextPictureAloneInTheMiddleAndClearsTheOldPlace)
 {
-    Set({{"ChangeTime", 3}});
+    settings_file::Write("ChangeTime", "3");
     SaverProcess saver(SaverPath(), "/s");
     ASSERT_TRUE(WaitForSaverWindow(saver));
     // The third is smaller than the second: the second's rim must go back to black. A rim left
@@ -181,7 +175,8 @@ TEST_F(Pictures, AMovingPictureLeavesTheBackgroundBehindItAndAfterTheWipeOnlyAlo
     for (const int wipe : {0, 1}) {
         // A step every 50 ms: 20 steps in a second, and some twelve before the first turn, which
         // leaves a busy machine time for its steady screenshots.
-        Set({{"WipeEffect", wipe}, {"Background", 1}, {"Move", 1}, {"Speed", 5}});
+        settings_file::Write(
+            {{"WipeEffect", std::to_string(wipe)}, {"Background", "1"}, {"Move", "1"}, {"Speed", "5"}});
         SaverProcess saver(SaverPath(), "/s");
         ASSERT_TRUE(WaitForSaverWindow(saver));
         EXPECT_TRUE(Steadily([&](const ScreenShot& shot) { return TrailDifferences(shot, wipe); }, 10000))
@@ -196,7 +191,9 @@ TEST_F(Pictures, FittingTheScreenShowsOnlyTheTopPictureStretchedOverItOrInItsPro
 {
     for (const int proportional : {0, 1}) {
         // 01, 02 and, on top, 03; or 01 alone.
-        Set({{"Pictures", proportional ? 0 : 2}, {"FitDesktop", 1}, {"Proportional", proportional}});
+        settings_file::Write({{"Pictures", proportional ? "0" : "2"},
+                              {"FitDesktop", "1"},
+                              {"Proportional", std::to_string(proportional)}});
         SaverProcess saver(SaverPath(), "/s");
         ASSERT_TRUE(WaitForSaverWindow(saver));
         const char* name = proportional ? "STYLE00_PIC01" : "STYLE00_PIC03";

@@ -18,7 +18,8 @@ namespace {
 
 std::string HandleText(HWND window) { return std::to_string(reinterpret_cast<UINT_PTR>(window)); }
 
-// Creating and destroying a child sends its parent messages: the parent's thread answers them while it waits.
+// Creating and destroying a child sends its parent messages: the parent's thread answers them
+// while it waits.
 bool PumpUntil(const std::function<bool()>& condition, DWORD timeoutMs)
 {
     return WaitUntil([&] {
@@ -44,7 +45,8 @@ TEST(RunModes, OfTenSaversStartedAtOnceOneRunsInTheForegroundAndTheOthersAndALat
     settings_file::Remove();
     std::vector<std::unique_ptr<SaverProcess>> savers;
     for (int i = 0; i < 10; ++i)
-        savers.push_back(std::make_unique<SaverProcess>(SaverPath(), "/s", std::vector<std::string>{}, CREATE_SUSPENDED));
+        savers.push_back(
+            std::make_unique<SaverProcess>(SaverPath(), "/s", std::vector<std::string>{}, CREATE_SUSPENDED));
     for (auto& saver : savers) saver->Resume();
     SaverProcess* winner = nullptr;
     size_t running = 0;
@@ -55,12 +57,14 @@ TEST(RunModes, OfTenSaversStartedAtOnceOneRunsInTheForegroundAndTheOthersAndALat
         return running <= 1;
     }, 60000)) << running << " still running";
     ASSERT_EQ(running, 1u) << "one saver stays";
-    for (auto& saver : savers) EXPECT_TRUE(saver.get() == winner || saver->WaitForExit(0) == 0u) << "the others end with 0";
+    for (auto& saver : savers)
+        EXPECT_TRUE(saver.get() == winner || saver->WaitForExit(0) == 0u) << "the others end with 0";
     HWND window = WaitForSaverWindow(*winner);
     ASSERT_NE(window, nullptr);
     SaverProcess later(SaverPath(), "/s");
     EXPECT_EQ(later.WaitForExit(), 0u) << "a later start ends at once";
-    EXPECT_TRUE(WaitUntil([&] { return GetForegroundWindow() == window; }, 5000)) << "the one left is in the foreground";
+    EXPECT_TRUE(WaitUntil([&] { return GetForegroundWindow() == window; }, 5000))
+        << "the one left is in the foreground";
 }
 
 TEST(RunModes, APreviewWhoseHostIsKilledEnds)
@@ -70,17 +74,17 @@ TEST(RunModes, APreviewWhoseHostIsKilledEnds)
     HWND parent = host.WaitForWindow("#32770", "Bildschirmschoner Einstellungen", 30000);
     ASSERT_NE(parent, nullptr);
     SaverProcess preview(SaverPath(), "/p " + HandleText(parent));
-    ASSERT_TRUE(WaitUntil([&] { return FindWindowExA(parent, nullptr, kSaverClass, "Preview") != nullptr; }, 30000));
+    ASSERT_TRUE(
+        WaitUntil([&] { return FindWindowExA(parent, nullptr, kSaverClass, "Preview") != nullptr; }, 30000));
     host.Kill();
     EXPECT_EQ(preview.WaitForExit(), 0u) << "the preview ends when its parent's process is gone";
 }
 
 TEST(RunModes, APreviewFillsItsParentAsAChildIgnoresInputAndClosesWhenAsked)
 {
-    settings_file::Remove();
-    settings_file::Write("ChangeTime", "3600");
-    HWND parent = CreateWindowA("STATIC", "Anzeige", WS_POPUP | WS_VISIBLE, 100, 100, 152, 112, nullptr, nullptr,
-                                GetModuleHandleA(nullptr), nullptr);
+    settings_file::Reset({{"ChangeTime", "3600"}});
+    HWND parent = CreateWindowA("STATIC", "Anzeige", WS_POPUP | WS_VISIBLE, 100, 100, 152, 112, nullptr,
+                                nullptr, GetModuleHandleA(nullptr), nullptr);
     ScopeExit destroy([&] { DestroyWindow(parent); });
     SaverProcess saver(SaverPath(), "/p " + HandleText(parent));
     HWND preview = nullptr;
@@ -94,7 +98,8 @@ TEST(RunModes, APreviewFillsItsParentAsAChildIgnoresInputAndClosesWhenAsked)
     GetClientRect(preview, &client);
     EXPECT_TRUE(EqualRect(&client, &wanted)) << client.right << "x" << client.bottom;
 
-    for (UINT message : {WM_KEYDOWN, WM_LBUTTONDOWN, WM_SYSKEYDOWN, WM_ACTIVATEAPP}) PostMessageA(preview, message, 0, 0);
+    for (UINT message : {WM_KEYDOWN, WM_LBUTTONDOWN, WM_SYSKEYDOWN, WM_ACTIVATEAPP})
+        PostMessageA(preview, message, 0, 0);
     for (const int x : {10, 600}) {
         SetCursorPos(x, x);
         PostMessageA(preview, WM_MOUSEMOVE, 0, 0);

@@ -21,7 +21,8 @@ using Text = std::optional<std::string>;  // a text value of the registry; none 
 // The name under which Windows keeps the active saver, in system.ini [boot] and in kDesktopKey.
 constexpr char kActiveSaver[] = "SCRNSAVE.EXE";
 constexpr char kDesktopKey[] = "Control Panel\\Desktop";
-constexpr char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\TavrixBildschirmschoner";
+constexpr char kUninstallKey[] =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\TavrixBildschirmschoner";
 constexpr DWORD kSetupDeadline = 60000;  // a busy machine may take long to unpack and write
 
 std::string InWindowsFolder(const char* name)
@@ -83,7 +84,8 @@ void WriteBootSaver(const Text& value)
 bool Installed()
 {
     HKEY entry = nullptr;
-    const bool listed = RegOpenKeyExA(HKEY_LOCAL_MACHINE, kUninstallKey, 0, KEY_READ, &entry) == ERROR_SUCCESS;
+    const bool listed =
+        RegOpenKeyExA(HKEY_LOCAL_MACHINE, kUninstallKey, 0, KEY_READ, &entry) == ERROR_SUCCESS;
     if (listed) RegCloseKey(entry);
     return listed || GetFileAttributesA(kInstalledSaver.c_str()) != INVALID_FILE_ATTRIBUTES ||
            GetFileAttributesA(kUninstaller.c_str()) != INVALID_FILE_ATTRIBUTES;
@@ -104,7 +106,8 @@ bool UninstallQuietly()
 
 }  // namespace
 
-TEST(SetupProgram, SilentlyItInstallsAndActivatesTheSaverAndItsUninstallBringsBackTheOneBeforeAndKeepsTheSettings)
+TEST(SetupProgram,
+     SilentlyItInstallsAndActivatesTheSaverAndItsUninstallBringsBackTheOneBeforeAndKeepsTheSettings)
 {
     settings_file::Remove();
     if (Installed()) UninstallQuietly();
@@ -123,7 +126,8 @@ TEST(SetupProgram, SilentlyItInstallsAndActivatesTheSaverAndItsUninstallBringsBa
     ASSERT_EQ(RunQuietly(setup), 0u);
     ASSERT_EQ(RunQuietly(setup), 0u) << "a second setup keeps the saver the first one remembered";
 
-    EXPECT_TRUE(Contents(kInstalledSaver) == Contents(SaverPath())) << "the installed saver is the built one";
+    EXPECT_TRUE(Contents(kInstalledSaver) == Contents(SaverPath()))
+        << "the installed saver is the built one";
     EXPECT_EQ(lstrcmpiA(Desktop(kActiveSaver).value_or("").c_str(), kInstalledSaver.c_str()), 0);
     EXPECT_EQ(Desktop("ScreenSaveActive"), "1");
     const std::pair<const char*, std::string> entry[] = {
@@ -132,16 +136,19 @@ TEST(SetupProgram, SilentlyItInstallsAndActivatesTheSaverAndItsUninstallBringsBa
         {"Publisher", TAVRIX_PUBLISHER},
         {"QuietUninstallString", "\"" + kUninstaller + "\" /S"},
     };
-    for (const auto& [name, value] : entry) EXPECT_EQ(ReadText(HKEY_LOCAL_MACHINE, kUninstallKey, name), value) << name;
+    for (const auto& [name, value] : entry)
+        EXPECT_EQ(ReadText(HKEY_LOCAL_MACHINE, kUninstallKey, name), value) << name;
 
     settings_file::Write("Pictures", "5");
     EXPECT_TRUE(UninstallQuietly()) << "the uninstaller did not finish";
     EXPECT_EQ(Desktop(kActiveSaver), kPreviousSaver);
     EXPECT_EQ(Desktop("ScreenSaveActive"), "0");
-    EXPECT_EQ(settings_file::Read("Pictures"), "5") << "a silent uninstall asks nothing and keeps the settings";
+    EXPECT_EQ(settings_file::Read("Pictures"), "5")
+        << "a silent uninstall asks nothing and keeps the settings";
 }
 
-TEST(SetupProgram, OnTheWindows98FamilyTheSaverGoesIntoSystemIniWithItsShortPathAndTheUninstallPutsTheOneBeforeBack)
+TEST(SetupProgram,
+     OnTheWindows98FamilyTheSaverGoesIntoSystemIniWithItsShortPathAndTheUninstallPutsTheOneBeforeBack)
 {
     if (Installed()) UninstallQuietly();
     ASSERT_FALSE(Installed()) << "a saver of an earlier run is still installed";
@@ -154,7 +161,8 @@ TEST(SetupProgram, OnTheWindows98FamilyTheSaverGoesIntoSystemIniWithItsShortPath
     const std::string folder = BuildFolder() + "win98\\", setup = folder + "tavrix98-setup.exe";
     CreateDirectoryA(folder.c_str(), nullptr);
     ASSERT_TRUE(CopyFileA((BuildFolder() + "tavrixsaver-setup.exe").c_str(), setup.c_str(), FALSE));
-    WriteText("Software\\Wine\\AppDefaults\\tavrix98-setup.exe", "Version", "win98");  // Wine shows it Windows 98
+    WriteText("Software\\Wine\\AppDefaults\\tavrix98-setup.exe", "Version",
+              "win98");  // Wine shows it Windows 98
     const char kPreviousSaver[] = "C:\\WINDOWS\\SYSTEM\\VORHER.SCR";
     WriteBootSaver(kPreviousSaver);
     WriteDesktop(kActiveSaver, "C:\\windows\\system32\\nt.scr");
@@ -163,7 +171,8 @@ TEST(SetupProgram, OnTheWindows98FamilyTheSaverGoesIntoSystemIniWithItsShortPath
     char shortPath[MAX_PATH] = {};
     ASSERT_NE(GetShortPathNameA(kInstalledSaver.c_str(), shortPath, MAX_PATH), 0u);
     EXPECT_EQ(lstrcmpiA(BootSaver().value_or("").c_str(), shortPath), 0) << BootSaver().value_or("none");
-    EXPECT_EQ(Desktop(kActiveSaver), "C:\\windows\\system32\\nt.scr") << "the NT family's setting is left alone";
+    EXPECT_EQ(Desktop(kActiveSaver), "C:\\windows\\system32\\nt.scr")
+        << "the NT family's setting is left alone";
     EXPECT_TRUE(UninstallQuietly()) << "the uninstaller did not finish";
     EXPECT_EQ(BootSaver(), kPreviousSaver);
 }

@@ -58,15 +58,12 @@ class Sound : public testing::Test {
 protected:
     void SetUp() override
     {
-        settings_file::Remove();
-        settings_file::Write("ChangeTime", "3600");
+        settings_file::Reset({{"ChangeTime", "3600"}});
     }
 
     static void Music(const std::string& path, bool loop)
     {
-        settings_file::Write("PlayMidi", "1");
-        settings_file::Write("LoopMidi", loop ? "1" : "0");
-        settings_file::Write("MidiFile", path);
+        settings_file::Write({{"PlayMidi", "1"}, {"LoopMidi", loop ? "1" : "0"}, {"MidiFile", path}});
     }
 
     TempFile tune_{bmp_bytes::TempFolder() + "tavrix_sound_test.mid", Tune(4)};
@@ -118,8 +115,7 @@ TEST_F(Sound, TheChangeSoundIsAskedForWithoutWaitingAndPurgedAtTheEnd)
         return TRUE;
     };
     const TempFile beep(bmp_bytes::TempFolder() + "tavrix_sound_test.wav", {'R', 'I', 'F', 'F'});  // never played
-    settings_file::Write("PlayWave", "1");
-    settings_file::Write("WaveFile", beep.path());
+    settings_file::Write({{"PlayWave", "1"}, {"WaveFile", beep.path()}});
     {
         EngineWindow window(400, 300);
         RunMessages(300);

@@ -25,8 +25,6 @@ inline bool RunMessages(DWORD timeoutMs, UINT awaited = 0)
     return arrived;
 }
 
-using ::Pixels;
-
 // The engine's own messages go to it; input and activation, which the host would turn into a
 // close, are no concern here.
 inline LRESULT CALLBACK EngineWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)

@@ -26,6 +26,17 @@ void Write(const char* key, const std::string& value)
     WritePrivateProfileStringA("Options", key, value.c_str(), "tavrixsaver.ini");
 }
 
+void Write(std::initializer_list<std::pair<const char*, std::string>> keys)
+{
+    for (const auto& [key, value] : keys) Write(key, value);
+}
+
+void Reset(std::initializer_list<std::pair<const char*, std::string>> keys)
+{
+    Remove();
+    Write(keys);
+}
+
 std::string Read(const char* key, const char* fallback)
 {
     char value[1024];
