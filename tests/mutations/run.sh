@@ -17,16 +17,14 @@ source "$top/tools/wine-session.sh"
 trap 'wine_session_stop; rm -rf "$scratch"' EXIT
 trap 'exit 130' INT TERM
 
+# name | file | sed expression | ctest regex: names, files and regexes hold no blank.
 names=() files=() edits=() regexes=()
 while IFS= read -r line; do
   [[ -z "${line// /}" || $line == \#* ]] && continue
-  [[ $line == *" | "*" | "*" | "* ]] || { echo "Not a fault line: $line" >&2; exit 1; }
-  rest=${line#* | }
-  name=${line%% | *}
-  [[ $name =~ $wanted ]] || continue
-  names+=("$name") files+=("${rest%% | *}") regexes+=("${rest##* | }")
-  rest=${rest#* | }
-  edits+=("${rest% | *}")
+  [[ $line =~ ^([^ ]+)\ \|\ ([^ ]+)\ \|\ (.+)\ \|\ ([^ ]+)$ ]] || { echo "Not a fault line: $line" >&2; exit 1; }
+  fields=("${BASH_REMATCH[@]:1}")
+  [[ ${fields[0]} =~ $wanted ]] || continue
+  names+=("${fields[0]}") files+=("${fields[1]}") edits+=("${fields[2]}") regexes+=("${fields[3]}")
 done <"$top/tests/mutations/faults.txt"
 [ ${#names[@]} -gt 0 ] || { echo "No fault's name matches '$wanted'" >&2; exit 1; }
 
