@@ -33,11 +33,8 @@ for version in "Subsystem subsystem" "OSystem operating system"; do
   fi
 done
 delay=$(awk '/Delay Import Directory/ { print $3, $4 }' <<<"$headers")
-if [ "$delay" = "00000000 00000000" ]; then
-  pass "no delay-load import table"
-else
+[ "$delay" = "00000000 00000000" ] && pass "no delay-load import table" ||
   refuse "a delay-load import table ($delay), which Windows 95 and NT 4.0 do not know"
-fi
 
 # --- The imports: every one exported by the Windows 95 / NT 4.0 version of its DLL ---
 # Lines "DLL function", read from objdump's import tables; "<none>" marks an import by number.
@@ -65,20 +62,14 @@ while read -r dll name; do
   elif [ "$name" = "<none>" ]; then
     refuse "$dll.DLL: an import by number, which differs between Windows versions"
   elif [ "$dll" != MSVCRT ] && [[ $name =~ [a-z0-9]W$ ]]; then
-    if [ -n "${explained[$dll!$name]:-}" ]; then
-      unicode_count=$((unicode_count + 1))
-    else
+    [ -n "${explained[$dll!$name]:-}" ] && unicode_count=$((unicode_count + 1)) ||
       refuse "$dll.DLL!$name: a Unicode function, a failing stub on Windows 95/98 (harmless ones are explained in win95-exports/$dll.txt)"
-    fi
   elif [ -z "${allowed[$dll!$name]:-}" ]; then
     refuse "$dll.DLL!$name: not among the Windows 95 / NT 4.0 exports in win95-exports/$dll.txt"
   fi
 done <<<"$imports"
-if [ "$import_count" -gt 0 ]; then
-  pass "$import_count imports read, $unicode_count of them Unicode with a reason"
-else
+[ "$import_count" -gt 0 ] && pass "$import_count imports read, $unicode_count of them Unicode with a reason" ||
   refuse "no imports found: the gate cannot judge this file"
-fi
 
 # --- The code: nothing newer than the Pentium Pro (no MMX, SSE, AVX, ...) ---
 # Every instruction objdump decodes in the code section is judged, except in the data tables
