@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -164,26 +163,20 @@ TEST_F(ConfigDialog, TheConfigureCommandHasTheForegroundWindowOwnTheDialogAndNoA
     HWND display = CreateWindowExA(0, "STATIC", "Display properties", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10, 10, 300,
                                    200, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
     ScopeExit destroy([&] { DestroyWindow(display); });
-    const auto pumpUntil = [](const std::function<bool()>& condition) {
-        return WaitUntil([&] {
-            for (MSG message; PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE);) DispatchMessageA(&message);
-            return condition();
-        }, 10000);
-    };
     for (const auto& [arguments, owner] : {std::make_pair("/c", display), std::make_pair("", HWND())}) {
         SCOPED_TRACE(std::string("arguments \"") + arguments + "\"");
         SetForegroundWindow(display);
-        ASSERT_TRUE(pumpUntil([&] { return GetForegroundWindow() == display; }));
+        ASSERT_TRUE(WaitUntil([&] { return GetForegroundWindow() == display; }, 10000, true));
         saver_ = std::make_unique<SaverProcess>(SaverPath(), arguments);
         HWND dialog = nullptr;
-        pumpUntil([&] {
+        WaitUntil([&] {
             dialog = FindWindowA("#32770", kDialogTitle);
             return (dialog != nullptr && IsWindowVisible(dialog)) || !saver_->Running();
-        });
+        }, 30000, true);
         ASSERT_NE(dialog, nullptr);
         EXPECT_EQ(GetWindow(dialog, GW_OWNER), owner);
         Press(dialog, IDCANCEL);
-        pumpUntil([&] { return !saver_->Running(); });
+        WaitUntil([&] { return !saver_->Running(); }, 10000, true);
         EXPECT_EQ(saver_->WaitForExit(), 0u);
     }
 }

@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -17,16 +16,6 @@
 namespace {
 
 std::string HandleText(HWND window) { return std::to_string(reinterpret_cast<UINT_PTR>(window)); }
-
-// Creating and destroying a child sends its parent messages: the parent's thread answers them
-// while it waits.
-bool PumpUntil(const std::function<bool()>& condition, DWORD timeoutMs)
-{
-    return WaitUntil([&] {
-        for (MSG message; PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE);) DispatchMessageA(&message);
-        return condition();
-    }, timeoutMs);
-}
 
 }  // namespace
 
@@ -88,10 +77,11 @@ TEST(RunModes, APreviewFillsItsParentAsAChildIgnoresInputAndClosesWhenAsked)
     ScopeExit destroy([&] { DestroyWindow(parent); });
     SaverProcess saver(SaverPath(), "/p " + HandleText(parent));
     HWND preview = nullptr;
-    ASSERT_TRUE(PumpUntil([&] {
+    // Creating and destroying a child sends its parent messages: this thread answers them while it waits.
+    ASSERT_TRUE(WaitUntil([&] {
         preview = FindWindowExA(parent, nullptr, kSaverClass, "Preview");
         return preview != nullptr && (GetWindowLongA(preview, GWL_STYLE) & WS_VISIBLE);
-    }, 10000));
+    }, 10000, true));
     EXPECT_EQ(static_cast<DWORD>(GetWindowLongA(preview, GWL_STYLE)) & ~static_cast<DWORD>(WS_CLIPSIBLINGS),
               static_cast<DWORD>(WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN));
     RECT client = {}, wanted = {0, 0, 152, 112};
@@ -104,12 +94,12 @@ TEST(RunModes, APreviewFillsItsParentAsAChildIgnoresInputAndClosesWhenAsked)
         SetCursorPos(x, x);
         PostMessageA(preview, WM_MOUSEMOVE, 0, 0);
     }
-    EXPECT_FALSE(PumpUntil([&] { return !saver.Running(); }, 500)) << "input does not end a preview";
+    EXPECT_FALSE(WaitUntil([&] { return !saver.Running(); }, 500, true)) << "input does not end a preview";
 
     // A close that arrives while the engine is busy painting is dropped; the next one counts.
-    PumpUntil([&] {
+    WaitUntil([&] {
         PostMessageA(preview, WM_CLOSE, 0, 0);
-        return PumpUntil([&] { return !saver.Running(); }, 100);
+        return WaitUntil([&] { return !saver.Running(); }, 100, true);
     }, 10000);
     EXPECT_EQ(saver.WaitForExit(0), 0u);
 }

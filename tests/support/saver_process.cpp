@@ -46,14 +46,15 @@ std::string Win98SaverPath()
     return folder + "tavrix98.scr";
 }
 
-bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs)
+bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs, bool pump)
 {
     const DWORD start = GetTickCount();
-    while (!condition()) {
+    for (;;) {
+        for (MSG message; pump && PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE);) DispatchMessageA(&message);
+        if (condition()) return true;
         if (GetTickCount() - start > timeoutMs) return false;
         Sleep(10);
     }
-    return true;
 }
 
 SaverProcess::SaverProcess(const std::string& program, const std::string& arguments,
