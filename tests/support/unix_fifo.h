@@ -50,16 +50,9 @@ public:
 private:
     // Wine runs a host program's command line as it runs a Windows program, but hands back no
     // handle to wait on, so the caller waits for the command's effect.
-    static bool StartHostCommand(std::string command)
+    static bool StartHostCommand(const std::string& command)
     {
-        STARTUPINFOA startup{};
-        startup.cb = sizeof startup;
-        PROCESS_INFORMATION process{};
-        if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
-            return false;
-        CloseHandle(process.hThread);
-        CloseHandle(process.hProcess);
-        return true;
+        return WinExec(command.c_str(), SW_HIDE) > 31;
     }
 
     std::string unixPath_ = "/tmp/tavrix_fifo_" + std::to_string(GetCurrentProcessId());
