@@ -107,8 +107,7 @@ protected:
 
 }  // namespace
 
-TEST_F(Password,
-       WithoutOneAKeyClosesWithOneItIsAskedOnceACancelKeepsTheSaverAndOkClosesItAndWithdrawsTheNotice)
+TEST_F(Password, WithoutOneAKeyClosesWithOneItIsAskedOnceACancelKeepsTheSaverAndOkClosesItAndWithdrawsTheNotice)
 {
     SetPasswordInUse(0);
     ASSERT_NO_FATAL_FAILURE(Start());

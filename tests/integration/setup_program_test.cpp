@@ -106,8 +106,7 @@ bool UninstallQuietly()
 
 }  // namespace
 
-TEST(SetupProgram,
-     SilentlyItInstallsAndActivatesTheSaverAndItsUninstallBringsBackTheOneBeforeAndKeepsTheSettings)
+TEST(SetupProgram, SilentlyItInstallsAndActivatesTheSaverAndItsUninstallBringsBackTheOneBeforeAndKeepsTheSettings)
 {
     settings_file::Remove();
     if (Installed()) UninstallQuietly();
@@ -147,8 +146,7 @@ TEST(SetupProgram,
         << "a silent uninstall asks nothing and keeps the settings";
 }
 
-TEST(SetupProgram,
-     OnTheWindows98FamilyTheSaverGoesIntoSystemIniWithItsShortPathAndTheUninstallPutsTheOneBeforeBack)
+TEST(SetupProgram, OnTheWindows98FamilyTheSaverGoesIntoSystemIniWithItsShortPathAndTheUninstallPutsTheOneBeforeBack)
 {
     if (Installed()) UninstallQuietly();
     ASSERT_FALSE(Installed()) << "a saver of an earlier run is still installed";
