@@ -4,8 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
 #include <memory>
 #include <string>
 
@@ -15,6 +13,7 @@
 
 namespace {
 
+// What the stand-in DLLs log: one line a call, each ended by CRLF.
 const std::string kLog = BuildFolder() + "fixture.log";
 
 void SetPasswordInUse(DWORD value)
@@ -24,13 +23,6 @@ void SetPasswordInUse(DWORD value)
     RegSetValueExA(key, "ScreenSaveUsePassword", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
                    sizeof(value));
     RegCloseKey(key);
-}
-
-// What the stand-in DLLs logged: one line a call, each ended by CRLF.
-std::string LogText()
-{
-    std::ifstream file(kLog, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(file), {});
 }
 
 // The saver-running notice as the system holds it for the whole session, read afresh: Wine keeps it
@@ -128,7 +120,7 @@ TEST_F(Password, WithoutOneAKeyClosesWithOneItIsAskedOnceACancelKeepsTheSaverAnd
     PostMessageA(dialog, WM_COMMAND, IDOK, 0);
     EXPECT_EQ(saver_->WaitForExit(), 0u);
     EXPECT_FALSE(NoticeGiven()) << "and it is told when the run ends";
-    EXPECT_EQ(LogText(), "verify\r\nverify\r\n") << "input while the dialog is up asks nothing more";
+    EXPECT_EQ(FileText(kLog), "verify\r\nverify\r\n") << "input while the dialog is up asks nothing more";
 }
 
 TEST(PasswordChange, TheChangerIsCalledForTheSaverWithTheGivenOwnerOrElseTheForegroundWindow)
@@ -137,7 +129,7 @@ TEST(PasswordChange, TheChangerIsCalledForTheSaverWithTheGivenOwnerOrElseTheFore
         DeleteFileA(kLog.c_str());
         SaverProcess saver(Win98SaverPath(), arguments, {"TAVRIX_FIXTURE_LOG=" + kLog});
         EXPECT_EQ(saver.WaitForExit(), 0u) << arguments;
-        return LogText();
+        return FileText(kLog);
     };
     // Hidden, so that the foreground window, which stands in for a bad handle, is another.
     HWND owner = CreateWindowA("STATIC", "Eigentümer", WS_OVERLAPPED, 0, 0, 100, 50, nullptr, nullptr,

@@ -4,8 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
 #include <optional>
 #include <string>
 
@@ -34,12 +32,6 @@ std::string InWindowsFolder(const char* name)
 
 const std::string kInstalledSaver = InWindowsFolder("tavrixsaver.scr");
 const std::string kUninstaller = InWindowsFolder("tavrixsaver-uninstall.exe");
-
-std::string Contents(const std::string& path)
-{
-    std::ifstream file(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-}
 
 Text ReadText(HKEY root, const char* key, const char* name)
 {
@@ -125,7 +117,7 @@ TEST(SetupProgram, SilentlyItInstallsAndActivatesTheSaverAndItsUninstallBringsBa
     ASSERT_EQ(RunQuietly(setup), 0u);
     ASSERT_EQ(RunQuietly(setup), 0u) << "a second setup keeps the saver the first one remembered";
 
-    EXPECT_TRUE(Contents(kInstalledSaver) == Contents(SaverPath()))
+    EXPECT_TRUE(FileText(kInstalledSaver) == FileText(SaverPath()))
         << "the installed saver is the built one";
     EXPECT_EQ(lstrcmpiA(Desktop(kActiveSaver).value_or("").c_str(), kInstalledSaver.c_str()), 0);
     EXPECT_EQ(Desktop("ScreenSaveActive"), "1");

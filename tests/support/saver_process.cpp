@@ -1,6 +1,9 @@
 // Starts the built saver under Wine as Windows would, and watches its windows and exit code.
 #include "tests/support/saver_process.h"
 
+#include <fstream>
+#include <iterator>
+
 namespace {
 
 // A top-level window of the process with the class and title (any title if null); null if none.
@@ -44,6 +47,12 @@ std::string Win98SaverPath()
     SetRegistryText("Software\\Wine\\AppDefaults\\tavrix98.scr", "Version", "win98");
     SetRegistryText("Software\\Wine\\AppDefaults\\tavrix98.scr\\DllOverrides", "mpr", "native,builtin");
     return folder + "tavrix98.scr";
+}
+
+std::string FileText(const std::string& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
 }
 
 bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs, bool pump)

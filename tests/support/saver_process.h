@@ -14,6 +14,9 @@ std::string BuildFolder();
 std::string SaverPath();
 std::string Win98SaverPath();
 
+// A file's bytes as they are on disk; "" when it cannot be read.
+std::string FileText(const std::string& path);
+
 // Polls a condition every few milliseconds until it holds or the time is up. Windows of the test
 // program must answer their messages meanwhile: `pump` has this thread's messages dispatched.
 bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs, bool pump = false);

@@ -3,8 +3,7 @@
 
 #include <windows.h>
 
-#include <fstream>
-#include <iterator>
+#include "tests/support/saver_process.h"
 
 namespace settings_file {
 
@@ -44,10 +43,6 @@ std::string Read(const char* key, const char* fallback)
     return value;
 }
 
-std::string Text()
-{
-    std::ifstream file(Path(), std::ios::binary);
-    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-}
+std::string Text() { return FileText(Path()); }
 
 }  // namespace settings_file

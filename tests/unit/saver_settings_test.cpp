@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <string>
 
 #include "tests/support/settings_file.h"
 
