@@ -35,13 +35,10 @@ git -C "$top" ls-files -z | tar -C "$top" --null -T - -cf - | tar -C "$src" -xf 
 # Plants fault $1; fails unless its edit changed exactly one line. restore puts the file back
 # (with a new time, so that the next build compiles it again).
 plant() {
-  local path=$src/${files[$1]} delta
+  local path=$src/${files[$1]}
   rm -f "$scratch/original"
-  [ -f "$path" ] || return 1
-  cp "$path" "$scratch/original"
-  sed -i -e "${edits[$1]}" "$path" 2>/dev/null || return 1
-  delta=$(diff --unchanged-line-format= --old-line-format=- --new-line-format=+ "$scratch/original" "$path" || true)
-  [ "$delta" = "-+" ] || [ "$delta" = "-" ]
+  cp "$path" "$scratch/original" 2>/dev/null && sed -i -e "${edits[$1]}" "$path" 2>/dev/null &&
+    [[ $(diff --unchanged-line-format= --old-line-format=- --new-line-format=+ "$scratch/original" "$path") =~ ^-\+?$ ]]
 }
 restore() { cp "$scratch/original" "$src/${files[$1]}"; }
 
@@ -81,11 +78,10 @@ end_leftovers() {
   local pid
   for pid in $(pgrep -f tavrix || true); do
     # The session's anchor keeps Wine's desktop alive for the next tests.
-    ! tr '\0' ' ' 2>/dev/null <"/proc/$pid/cmdline" | grep -q session_anchor || continue
-    if tr '\0' '\n' 2>/dev/null <"/proc/$pid/environ" | grep -qxF "WINEPREFIX=$WINEPREFIX"; then
-      kill -9 "$pid" 2>/dev/null || true
-    fi
+    tr '\0' ' ' 2>/dev/null <"/proc/$pid/cmdline" | grep -q session_anchor && continue
+    tr '\0' '\n' 2>/dev/null <"/proc/$pid/environ" | grep -qxF "WINEPREFIX=$WINEPREFIX" && kill -9 "$pid" 2>/dev/null
   done
+  return 0
 }
 
 # Wine keeps what it learnt of a program file by the file's inode, and the linker rewrites a program
@@ -93,9 +89,7 @@ end_leftovers() {
 # new inode after a build, and the 95/98-family copies the tests make are made afresh.
 fresh_programs() {
   local file
-  for file in "$build"/*.exe "$build"/*.scr "$build"/*.CPL "$build"/*.DLL; do
-    if [ -f "$file" ]; then cp -p "$file" "$file.new" && mv "$file.new" "$file"; fi
-  done
+  for file in "$build"/*.{exe,scr,CPL,DLL}; do [ ! -f "$file" ] || { cp -p "$file" "$file.new" && mv "$file.new" "$file"; }; done
   rm -rf "$build/win98"
 }
 
