@@ -12,6 +12,7 @@
 #include "tests/support/settings_file.h"
 
 using engine_window::EngineWindow;
+using engine_window::Fill;
 using engine_window::RunMessages;
 
 namespace {
@@ -28,18 +29,6 @@ constexpr RECT kTenthOfItCentred = {488, 370, 488 + 48, 370 + 27};  // at Scale 
 COLORREF BlueFadeRow(int row)
 {
     return RGB(0, 0, 255 - (row * 85 + 255) / 256);
-}
-
-// Paints over the whole window as some other program might, leaving the DC's state as it was.
-void Fill(HWND window, COLORREF colour)
-{
-    WindowDc dc(window);
-    const int saved = SaveDC(dc.get());
-    SelectClipRgn(dc.get(), nullptr);
-    UniqueBrush brush(CreateSolidBrush(colour));
-    const RECT all{0, 0, kScreenWidth, kScreenHeight};
-    FillRect(dc.get(), &all, brush.get());
-    RestoreDC(dc.get(), saved);
 }
 
 // Whether a timer message waits for the window.

@@ -41,21 +41,11 @@ Text ReadText(HKEY root, const char* key, const char* name)
     return text;
 }
 
-// A text value of the current user's registry; none deletes the value.
-void WriteText(const char* key, const char* name, const Text& value)
-{
-    HKEY opened = nullptr;
-    if (RegCreateKeyExA(HKEY_CURRENT_USER, key, 0, nullptr, 0, KEY_WRITE, nullptr, &opened, nullptr)) return;
-    if (value)
-        RegSetValueExA(opened, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value->c_str()),
-                       static_cast<DWORD>(value->size() + 1));
-    else
-        RegDeleteValueA(opened, name);
-    RegCloseKey(opened);
-}
-
 // The active saver, as the NT family keeps it.
-void WriteDesktop(const char* name, const Text& value) { WriteText(kDesktopKey, name, value); }
+void WriteDesktop(const char* name, const Text& value)
+{
+    WriteUserRegistry(kDesktopKey, name, value ? value->c_str() : nullptr);
+}
 Text Desktop(const char* name) { return ReadText(HKEY_CURRENT_USER, kDesktopKey, name); }
 
 // The active saver in system.ini [boot], where the 95/98 family keeps it.
@@ -151,7 +141,7 @@ TEST(SetupProgram, OnTheWindows98FamilyTheSaverGoesIntoSystemIniWithItsShortPath
     const std::string folder = BuildFolder() + "win98\\", setup = folder + "tavrix98-setup.exe";
     CreateDirectoryA(folder.c_str(), nullptr);
     ASSERT_TRUE(CopyFileA((BuildFolder() + "tavrixsaver-setup.exe").c_str(), setup.c_str(), FALSE));
-    WriteText("Software\\Wine\\AppDefaults\\tavrix98-setup.exe", "Version",
+    WriteUserRegistry("Software\\Wine\\AppDefaults\\tavrix98-setup.exe", "Version",
               "win98");  // Wine shows it Windows 98
     const char kPreviousSaver[] = "C:\\WINDOWS\\SYSTEM\\VORHER.SCR";
     WriteBootSaver(kPreviousSaver);

@@ -25,6 +25,18 @@ inline bool RunMessages(DWORD timeoutMs, UINT awaited = 0)
     return arrived;
 }
 
+// Paints over the whole window as some other program might, leaving the DC's state as it was.
+inline void Fill(HWND window, COLORREF colour)
+{
+    WindowDc dc(window);
+    const int saved = SaveDC(dc.get());
+    SelectClipRgn(dc.get(), nullptr);
+    RECT all{};
+    GetClientRect(window, &all);
+    FillRect(dc.get(), &all, UniqueBrush(CreateSolidBrush(colour)).get());
+    RestoreDC(dc.get(), saved);
+}
+
 // The engine's own messages go to it; input and activation, which the host would turn into a
 // close, are no concern here.
 inline LRESULT CALLBACK EngineWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)

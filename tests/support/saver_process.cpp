@@ -17,14 +17,6 @@ HWND FindProcessWindow(DWORD processId, const char* windowClass, const char* tit
     return nullptr;
 }
 
-void SetRegistryText(const char* key, const char* name, const char* value)
-{
-    HKEY opened = nullptr;
-    if (RegCreateKeyA(HKEY_CURRENT_USER, key, &opened) != ERROR_SUCCESS) return;
-    RegSetValueExA(opened, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value), lstrlenA(value) + 1);
-    RegCloseKey(opened);
-}
-
 }  // namespace
 
 std::string BuildFolder()
@@ -44,9 +36,20 @@ std::string Win98SaverPath()
         CopyFileA((BuildFolder() + name).c_str(), (folder + name).c_str(), FALSE);
     CopyFileA(SaverPath().c_str(), (folder + "tavrix98.scr").c_str(), FALSE);
     // Wine shows this program the 98 family, and lets it take the MPR.DLL beside it over its own.
-    SetRegistryText("Software\\Wine\\AppDefaults\\tavrix98.scr", "Version", "win98");
-    SetRegistryText("Software\\Wine\\AppDefaults\\tavrix98.scr\\DllOverrides", "mpr", "native,builtin");
+    WriteUserRegistry("Software\\Wine\\AppDefaults\\tavrix98.scr", "Version", "win98");
+    WriteUserRegistry("Software\\Wine\\AppDefaults\\tavrix98.scr\\DllOverrides", "mpr", "native,builtin");
     return folder + "tavrix98.scr";
+}
+
+void WriteUserRegistry(const char* key, const char* name, const char* text)
+{
+    HKEY opened = nullptr;
+    if (RegCreateKeyA(HKEY_CURRENT_USER, key, &opened) != ERROR_SUCCESS) return;
+    if (text)
+        RegSetValueExA(opened, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text), lstrlenA(text) + 1);
+    else
+        RegDeleteValueA(opened, name);
+    RegCloseKey(opened);
 }
 
 std::string FileText(const std::string& path)

@@ -14,6 +14,9 @@ std::string BuildFolder();
 std::string SaverPath();
 std::string Win98SaverPath();
 
+// Sets a text value under HKEY_CURRENT_USER, or deletes it when `text` is null.
+void WriteUserRegistry(const char* key, const char* name, const char* text);
+
 // A file's bytes as they are on disk; "" when it cannot be read.
 std::string FileText(const std::string& path);
 

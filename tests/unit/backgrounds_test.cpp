@@ -5,6 +5,7 @@
 
 #include "settings/saver_settings.h"
 #include "tests/support/bmp_bytes.h"
+#include "tests/support/engine_window.h"
 #include "win32/handles.h"
 
 namespace {
@@ -14,24 +15,14 @@ constexpr COLORREF kRed = RGB(255, 0, 0), kGreen = RGB(0, 255, 0), kBlue = RGB(0
 constexpr COLORREF kWhite = RGB(255, 255, 255), kBlack = RGB(0, 0, 0);
 
 // A visible pop-up window with its own DC, like the saver's, filled with the marker colour.
-struct TestWindow {
-    TestWindow(int width, int height)
+class TestWindow : public engine_window::EngineWindow {
+public:
+    TestWindow(int width, int height) : EngineWindow(width, height, DefWindowProcA, "TavrixBackgroundsTest")
     {
-        const WNDCLASSA windowClass{CS_OWNDC, DefWindowProcA, 0,       0,      GetModuleHandleA(nullptr),
-                                    nullptr,  nullptr,        nullptr, nullptr, "TavrixBackgroundsTest"};
-        RegisterClassA(&windowClass);  // fails harmlessly when already registered
-        window = CreateWindowExA(0, windowClass.lpszClassName, "", WS_POPUP | WS_VISIBLE, 0, 0, width, height,
-                                 nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
-        const RECT all{0, 0, width, height};
-        FillRect(WindowDc(window).get(), &all, UniqueBrush(CreateSolidBrush(kMarker)).get());
+        engine_window::Fill(get(), kMarker);
     }
-    ~TestWindow() { DestroyWindow(window); }
-    TestWindow(const TestWindow&) = delete;
-
-    COLORREF Pixel(int x, int y) const { return GetPixel(WindowDc(window).get(), x, y); }
-    HGDIOBJ Palette() const { return GetCurrentObject(WindowDc(window).get(), OBJ_PAL); }
-
-    HWND window = nullptr;
+    COLORREF Pixel(int x, int y) const { return GetPixel(WindowDc(get()).get(), x, y); }
+    HGDIOBJ Palette() const { return GetCurrentObject(WindowDc(get()).get(), OBJ_PAL); }
 };
 
 }  // namespace
@@ -53,9 +44,9 @@ TEST(PaintingBackgrounds, EachFadeRunsDownTheWholeWindowAMissingPictureGivesBlac
     };
     for (const auto& choice : choices) {
         TestWindow painted(16, 100);
-        ASSERT_TRUE(painted.window);
+        ASSERT_TRUE(painted.get());
         settings.Background = choice.background;
-        PaintBackground(painted.window, settings);
+        PaintBackground(painted.get(), settings);
         EXPECT_EQ(painted.Pixel(0, 0), choice.top) << choice.background;
         EXPECT_EQ(painted.Pixel(5, 99), choice.last) << choice.background;
     }
@@ -76,7 +67,7 @@ TEST(PaintingBackgrounds, ThePictureIsStretchedOrTiledAndItsPaletteNoLongerSelec
     lstrcpyA(settings.OwnBitmap, file.path());
 
     TestWindow stretched(30, 20);
-    PaintBackground(stretched.window, settings);
+    PaintBackground(stretched.get(), settings);
     EXPECT_EQ(stretched.Palette(), GetStockObject(DEFAULT_PALETTE));
     const COLORREF top[7] = {kRed, kGreen, kBlue, kRed, kGreen, kBlue, kRed};
     for (const int y : {0, 9, 10, 19})  // each pixel of the picture becomes 10 x 10
@@ -86,7 +77,7 @@ TEST(PaintingBackgrounds, ThePictureIsStretchedOrTiledAndItsPaletteNoLongerSelec
     // Tiles of their own width and height.
     settings.Tiles = 1;
     TestWindow tiled(7, 5);
-    PaintBackground(tiled.window, settings);
+    PaintBackground(tiled.get(), settings);
     EXPECT_EQ(tiled.Palette(), GetStockObject(DEFAULT_PALETTE));
     for (int y = 0; y < 5; ++y)
         for (int x = 0; x < 7; ++x) EXPECT_EQ(tiled.Pixel(x, y), y % 2 ? kWhite : top[x]) << x << "," << y;
