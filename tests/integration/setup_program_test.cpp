@@ -23,13 +23,6 @@ constexpr char kUninstallKey[] =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\TavrixBildschirmschoner";
 constexpr DWORD kSetupDeadline = 60000;  // a busy machine may take long to unpack and write
 
-std::string InWindowsFolder(const char* name)
-{
-    char folder[MAX_PATH];
-    UINT length = GetWindowsDirectoryA(folder, MAX_PATH);
-    return std::string(folder, length) + "\\" + name;
-}
-
 const std::string kInstalledSaver = InWindowsFolder("tavrixsaver.scr");
 const std::string kUninstaller = InWindowsFolder("tavrixsaver-uninstall.exe");
 

@@ -28,6 +28,13 @@ std::string BuildFolder()
 
 std::string SaverPath() { return BuildFolder() + "tavrixsaver.scr"; }
 
+std::string InWindowsFolder(const char* name)
+{
+    char folder[MAX_PATH];
+    const UINT length = GetWindowsDirectoryA(folder, MAX_PATH);
+    return std::string(folder, length) + "\\" + name;
+}
+
 std::string Win98SaverPath()
 {
     const std::string folder = BuildFolder() + "win98\\";

@@ -12,6 +12,8 @@ std::string BuildFolder();
 
 // The built saver, and a copy that Wine shows the Windows 98 family (with the fixture DLLs beside it).
 std::string SaverPath();
+// A file in the Windows folder, where the saver keeps its settings and the setup program installs it.
+std::string InWindowsFolder(const char* name);
 std::string Win98SaverPath();
 
 // Sets a text value under HKEY_CURRENT_USER, or deletes it when `text` is null.

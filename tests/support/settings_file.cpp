@@ -7,12 +7,7 @@
 
 namespace settings_file {
 
-std::string Path()
-{
-    char folder[MAX_PATH];
-    UINT length = GetWindowsDirectoryA(folder, MAX_PATH);
-    return std::string(folder, length) + "\\tavrixsaver.ini";
-}
+std::string Path() { return InWindowsFolder("tavrixsaver.ini"); }
 
 void Remove()
 {
