@@ -27,10 +27,8 @@ check "LICENSE.TXT is the MIT licence of the Tavrix developers, with CRLF" \
 
 for program in tavrixsaver.scr tavrixsaver-setup.exe; do
   headers=$(i686-w64-mingw32-objdump -p "$unpacked/$program")
-  check "$program is a 32-bit Windows GUI program" \
-    grep -qPz '(?s)file format pei-i386.*\nSubsystem\s+00000002' <<<"$headers"
-  check "$program asks for no newer Windows than 95" \
-    grep -qPz '\nMajorSubsystemVersion\s+4\nMinorSubsystemVersion\s+0\n' <<<"$headers"
+  check "$program is a 32-bit Windows GUI program for Windows 95 and later" \
+    grep -qPz '(?s)\A(?=.*file format pei-i386)(?=.*\nMajorSubsystemVersion\s+4\nMinorSubsystemVersion\s+0\n)(?=.*\nSubsystem\s+00000002)' <<<"$headers"
   check "$program carries the version $version" grep -qx "$version" <<<"$(strings -el "$unpacked/$program")"
 done
 

@@ -45,8 +45,5 @@ check_build() {  # build folder, program file name
   echo "the resource script reads $(wc -l <<<"$needed") files for $program (${dir##*/})"
 }
 
-while [ $# -ge 2 ]; do
-  check_build "$1" "$2"
-  shift 2
-done
+for ((; $# >= 2; )); do check_build "$1" "$2"; shift 2; done
 checks_done "resource inputs"

@@ -26,11 +26,8 @@ if [ "$(header_field Magic)" = 010b ]; then pass "PE32 optional header"; else re
 for version in "Subsystem subsystem" "OSystem operating system"; do
   read -r field what <<<"$version"
   major=$(header_field "Major${field}Version"); minor=$(header_field "Minor${field}Version")
-  if [ -n "$major" ] && [ -n "$minor" ] && ((major < 4 || (major == 4 && minor == 0))); then
-    pass "$what version $major.$minor"
-  else
+  [ -n "$major" ] && [ -n "$minor" ] && ((major < 4 || (major == 4 && minor == 0))) && pass "$what version $major.$minor" ||
     refuse "$what version ${major:-?}.${minor:-?}: Windows 95 and NT 4.0 load nothing above 4.0"
-  fi
 done
 delay=$(awk '/Delay Import Directory/ { print $3, $4 }' <<<"$headers")
 [ "$delay" = "00000000 00000000" ] && pass "no delay-load import table" ||
