@@ -10,8 +10,7 @@ set -u
 program=${1:?usage: windows_gate.sh program}
 here=$(cd "$(dirname "$0")" && pwd)
 objdump=i686-w64-mingw32-objdump
-failures=0
-passes=0
+source "$here/checks.sh"
 pass() { echo "ok: $*"; passes=$((passes + 1)); }
 refuse() { echo "REFUSED: $*"; failures=$((failures + 1)); }
 
@@ -96,5 +95,4 @@ while read -r line; do [ -z "$line" ] || refuse "newer than the Pentium Pro: $li
 extra=$(($(grep -c . <<<"$newer_found") - 20))
 [ "$extra" -le 0 ] || refuse "... and $extra more such instructions"
 
-echo "windows gate: $passes passed, $failures failed"
-exit $((failures > 0))
+checks_done "windows gate"
