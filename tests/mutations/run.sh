@@ -10,8 +10,7 @@ if [ "${1:-}" = --check ]; then check_only=1; shift; fi
 wanted=${1:-.}
 
 scratch=$(mktemp -d /tmp/tavrix-mutants.XXXXXX)
-src=$scratch/src
-build=$scratch/build
+src=$scratch/src build=$scratch/build
 source "$top/tools/wine-session.sh"
 # Everything started here ends with the run, however it ends.
 trap 'wine_session_stop; rm -rf "$scratch"' EXIT
