@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Builds both programs from one source: build/win32 (the product) and build/win64 (the tested twin).
-# TAVRIX_BUILD_DIR chooses another folder than build/.
+# Builds both programs from one source: build/win32 (the product and its setup program) and
+# build/win64 (the twin, with the tests that run it); then build/test32, the same tests built for
+# 32-bit Windows, which run the product. TAVRIX_BUILD_DIR chooses another folder than build/.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 build=${TAVRIX_BUILD_DIR:-$top/build}
@@ -28,3 +29,6 @@ cmake --build "$build/win32"
 configure "$build/win64" toolchain-x86_64-w64-mingw32.cmake \
   -DTAVRIX_TESTS=ON -DTAVRIX_PRODUCT="$build/win32/tavrixsaver.scr"
 cmake --build "$build/win64"
+configure "$build/test32" toolchain-i686-w64-mingw32-tests.cmake \
+  -DTAVRIX_TESTS=ON -DTAVRIX_TEST_THE_PRODUCT=ON -DTAVRIX_PRODUCT="$build/win32/tavrixsaver.scr"
+cmake --build "$build/test32"

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# The main job: builds both programs and shows the saver full-screen under Wine for a while,
-# ends it with a key press as a user would, and leaves screenshots behind.
+# The main job: builds both programs and shows the product, the 32-bit saver, full-screen under Wine
+# for a while, ends it with a key press as a user would, and leaves screenshots behind.
 #   tools/run.sh [seconds]               (default 8): a screenshot a second
 #   tools/run.sh --record [seconds]      (default 6): ten screenshots a second, made into the
 #                                        README's animated picture docs/saver-moving.gif (512 px wide)
@@ -9,6 +9,14 @@
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 build=${TAVRIX_BUILD_DIR:-$top/build}
+
+# Built once; the product is 32-bit, so the run goes on where 32-bit programs run.
+if [ -z "${TAVRIX_RUN_BUILT:-}" ]; then
+  "$top/tools/build.sh"
+  export TAVRIX_RUN_BUILT=1
+  exec "$top/tools/run-32bit.sh" "$0" "$@"
+fi
+
 record=0
 if [ "${1:-}" = --record ]; then record=1; shift; fi
 if [ $record -eq 1 ]; then seconds=${1:-6}; else seconds=${1:-8}; fi
@@ -29,8 +37,6 @@ make_animation() {  # frames folder, output
   gifsicle -O3 "$frames/raw.gif" -o "$output"
 }
 
-"$top/tools/build.sh"
-
 source "$top/tools/wine-session.sh"
 trap wine_session_stop EXIT
 if [ -n "${DISPLAY:-}" ]; then wine_session_start user-display; else wine_session_start; fi
@@ -46,10 +52,10 @@ fi
 shots="$build/screenshots/$(date +%Y%m%d-%H%M%S)"
 mkdir -p "$shots"
 
-"$WINE64" "$build/win64/tavrixsaver.scr" /s &
+"$WINE64" "$build/win32/tavrixsaver.scr" /s &
 saver=$!
 for _ in $(seq 150); do xdotool search --name '^Screen Saver$' >/dev/null 2>&1 && break; sleep 0.2; done
-sleep 1  # the first pictures come in
+sleep 2  # the first pictures come in
 if [ $record -eq 1 ]; then
   frames="$shots/frames"
   mkdir -p "$frames"
@@ -80,9 +86,9 @@ fi
 echo
 echo "The saver ran for $seconds seconds and ended with exit code $status."
 if [ $record -eq 1 ]; then
-  echo "Animation:                   $animation ($(du -k "$animation" | cut -f1) KB)"
+  echo "Animation:                                  $animation ($(du -k "$animation" | cut -f1) KB)"
 else
   echo "Screenshots:                 $shots"
 fi
-echo "The product (32-bit, to install on Windows): $build/win32/tavrixsaver.scr"
-echo "Its 64-bit twin (what ran here):             $build/win64/tavrixsaver.scr"
+echo "The saver that ran, to install on Windows:  $build/win32/tavrixsaver.scr"
+echo "Its setup program:                          $build/win32/tavrixsaver-setup.exe"

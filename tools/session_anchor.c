@@ -4,10 +4,14 @@
    its own cannot even move the cursor. */
 #include <windows.h>
 
+#ifndef ANCHOR_TITLE
+#define ANCHOR_TITLE "Tavrix session anchor"
+#endif
+
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR arguments, int show)
 {
     MSG message;
-    HWND window = CreateWindowA("STATIC", "Tavrix session anchor", WS_POPUP, 0, 0, 1, 1, NULL, NULL, instance, NULL);
+    HWND window = CreateWindowA("STATIC", ANCHOR_TITLE, WS_POPUP, 0, 0, 1, 1, NULL, NULL, instance, NULL);
     (void)previous;
     (void)arguments;
     (void)show;

@@ -3,11 +3,16 @@
 
 WINE64=/usr/lib/wine/wine64
 WINESERVER64=/usr/lib/wine/wineserver64
+WINE32=/usr/lib/wine/wine
 wine_session_xvfb_pid=""
 wine_session_server_pid=""
 wine_session_dir=""
 wine_session_server_dir=""
 wine_session_anchor_pid=""
+wine_session_prefix32=""
+wine_session_prefix32_boot_pid=""
+wine_session_prefix32_server_pid=""
+wine_session_prefix32_anchor_pid=""
 
 wine_session_wait_for_display() {
   local tries=100
@@ -54,13 +59,7 @@ wine_session_start() {
   fi
   wine_session_start_server
   "$WINE64" wineboot -i >"$wine_session_dir/boot.log" 2>&1
-  # Without a window manager, Wine would wait in every DestroyWindow of a managed window.
-  "$WINE64" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
-  # A crashing program ends quietly instead of waiting for someone to close a dialog.
-  "$WINE64" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
-  # No debugger attaches to a fault: the program's own fault handling runs, as on a plain machine.
-  "$WINE64" reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger /t REG_SZ \
-    /d 'no-debugger-installed.exe' /f >/dev/null 2>&1
+  wine_session_configure_prefix "$WINE64"
   # Making the prefix leaves two service managers behind, and then every program start can wait
   # many seconds: the session starts afresh on the finished prefix.
   wine_session_stop_server
@@ -69,21 +68,30 @@ wine_session_start() {
 }
 
 # A hidden window for the whole session keeps Wine's desktop process from leaving between programs.
-wine_session_start_anchor() {
-  local source
+# The first program on a fresh server also starts the prefix's services, which keep its output open:
+# theirs goes nowhere, so a test's output ends with the test. Its PID lands in $wine_session_new_anchor_pid.
+wine_session_launch_anchor() {  # compiler, wine loader, window title
+  local compiler=$1 wine=$2 title=$3 source program
   source="$(dirname "${BASH_SOURCE[0]}")/session_anchor.c"
-  x86_64-w64-mingw32-gcc -O2 -mwindows -o "$wine_session_dir/session_anchor.exe" "$source" || return 1
-  "$WINE64" "$wine_session_dir/session_anchor.exe" >/dev/null 2>&1 &
-  wine_session_anchor_pid=$!
-  local tries=200
-  until xdotool search --name '^Tavrix session anchor$' >/dev/null 2>&1; do
+  program="$wine_session_dir/anchor-$compiler.exe"
+  [ -f "$program" ] || "$compiler" -O2 -mwindows -DANCHOR_TITLE="\"$title\"" -o "$program" "$source" || return 1
+  "$wine" "$program" >/dev/null 2>&1 &
+  wine_session_new_anchor_pid=$!
+  local tries=600
+  until xdotool search --name "^$title\$" >/dev/null 2>&1; do
     tries=$((tries - 1))
     [ $tries -gt 0 ] || { echo "The session anchor did not start" >&2; return 1; }
     sleep 0.05
   done
 }
 
-wine_session_start_server() {
+wine_session_start_anchor() {
+  wine_session_launch_anchor x86_64-w64-mingw32-gcc "$WINE64" "Tavrix session anchor"
+  wine_session_anchor_pid=$wine_session_new_anchor_pid
+}
+
+# Starts a persistent server for WINEPREFIX; its PID lands in $wine_session_new_server_pid.
+wine_session_launch_server() {
   # As root, file permissions would not hold for the server, which opens every file for the
   # programs: without these capabilities a read-only file is read-only, as for a user.
   local server=("$WINESERVER64" -f -p)
@@ -91,7 +99,12 @@ wine_session_start_server() {
     server=(setpriv --bounding-set -dac_override,-dac_read_search,-fowner -- "${server[@]}")
   fi
   "${server[@]}" >/dev/null 2>&1 &
-  wine_session_server_pid=$!
+  wine_session_new_server_pid=$!
+}
+
+wine_session_start_server() {
+  wine_session_launch_server
+  wine_session_server_pid=$wine_session_new_server_pid
   wine_session_wait_for_server
 }
 
@@ -106,6 +119,63 @@ wine_session_stop_server() {
   fi
 }
 
+# The settings every prefix of a session gets, for the programs run in WINEPREFIX.
+wine_session_configure_prefix() {
+  local wine=$1
+  # Without a window manager, Wine would wait in every DestroyWindow of a managed window.
+  "$wine" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
+  # A crashing program ends quietly instead of waiting for someone to close a dialog.
+  "$wine" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
+  # No debugger attaches to a fault: the program's own fault handling runs, as on a plain machine.
+  "$wine" reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger /t REG_SZ \
+    /d 'no-debugger-installed.exe' /f >/dev/null 2>&1
+}
+
+# A second prefix, at $1, that is a 32-bit Windows: no program runs under WoW64 there, as none
+# does on Windows 95 or 98. It boots in the background; wine_session_finish_prefix32 waits for it.
+wine_session_start_prefix32() {
+  wine_session_prefix32=$1
+  rm -rf "$wine_session_prefix32"
+  mkdir -p "$wine_session_prefix32"
+  # The server makes the prefix's first files: it too must know the prefix is 32-bit.
+  WINEPREFIX=$wine_session_prefix32 WINEARCH=win32 wine_session_launch_server
+  wine_session_prefix32_server_pid=$wine_session_new_server_pid
+  (
+    export WINEPREFIX=$wine_session_prefix32 WINEARCH=win32
+    "$WINE32" wineboot -i >"$wine_session_dir/boot32.log" 2>&1
+    wine_session_configure_prefix "$WINE32"
+  ) &
+  wine_session_prefix32_boot_pid=$!
+}
+
+# As for the main prefix, the server starts afresh once the prefix is made.
+wine_session_finish_prefix32() {
+  [ -n "$wine_session_prefix32_boot_pid" ] || return 0
+  wait "$wine_session_prefix32_boot_pid" || { echo "The 32-bit prefix could not be made" >&2; return 1; }
+  wine_session_prefix32_boot_pid=""
+  wine_session_stop_prefix32_server
+  export WINEPREFIX
+  local main_prefix=$WINEPREFIX
+  WINEPREFIX=$wine_session_prefix32
+  wine_session_launch_server
+  wine_session_prefix32_server_pid=$wine_session_new_server_pid
+  wine_session_launch_anchor i686-w64-mingw32-gcc "$WINE32" "Tavrix session anchor 32"
+  wine_session_prefix32_anchor_pid=$wine_session_new_anchor_pid
+  WINEPREFIX=$main_prefix
+}
+
+wine_session_stop_prefix32_server() {
+  if [ -n "$wine_session_prefix32_anchor_pid" ]; then
+    kill "$wine_session_prefix32_anchor_pid" 2>/dev/null || true
+    wine_session_end_process "$wine_session_prefix32_anchor_pid"
+    wine_session_prefix32_anchor_pid=""
+  fi
+  [ -n "$wine_session_prefix32_server_pid" ] || return 0
+  WINEPREFIX=$wine_session_prefix32 "$WINESERVER64" -k >/dev/null 2>&1 || true
+  wine_session_end_process "$wine_session_prefix32_server_pid"
+  wine_session_prefix32_server_pid=""
+}
+
 # Gives a process we started five seconds to go, then ends it for good.
 wine_session_end_process() {
   local pid=$1
@@ -115,6 +185,13 @@ wine_session_end_process() {
 }
 
 wine_session_stop() {
+  if [ -n "$wine_session_prefix32_boot_pid" ]; then
+    wine_session_end_process "$wine_session_prefix32_boot_pid"
+    wine_session_prefix32_boot_pid=""
+  fi
+  wine_session_stop_prefix32_server
+  [ -n "$wine_session_prefix32" ] && rm -rf "$wine_session_prefix32"
+  wine_session_prefix32=""
   if [ -n "$wine_session_anchor_pid" ]; then
     kill "$wine_session_anchor_pid" 2>/dev/null || true
     wine_session_end_process "$wine_session_anchor_pid"

@@ -104,16 +104,25 @@ TEST_F(Sound, MusicSwitchedOffOrWithoutAUsableFileGivesNoDevice)
     }
 }
 
+namespace {
+
+std::vector<std::pair<std::string, DWORD>> asked;  // what the engine asked PlaySoundA to do
+
+// A plain function, not a lambda: the 32-bit PlaySoundA is stdcall.
+BOOL WINAPI RecordPlaySound(LPCSTR sound, HMODULE, DWORD flags)
+{
+    asked.emplace_back(sound ? sound : "", flags);
+    return TRUE;
+}
+
+}  // namespace
+
 // The change sound is asked for by file name, played on without waiting and dropped when the
 // device is busy. The end purges it.
 TEST_F(Sound, TheChangeSoundIsAskedForWithoutWaitingAndPurgedAtTheEnd)
 {
-    static std::vector<std::pair<std::string, DWORD>> asked;
     asked.clear();
-    SoundPlayer::playSound = [](LPCSTR sound, HMODULE, DWORD flags) -> BOOL {
-        asked.emplace_back(sound ? sound : "", flags);
-        return TRUE;
-    };
+    SoundPlayer::playSound = RecordPlaySound;
     const TempFile beep(bmp_bytes::TempFolder() + "tavrix_sound_test.wav", {'R', 'I', 'F', 'F'});  // never played
     settings_file::Write({{"PlayWave", "1"}, {"WaveFile", beep.path()}});
     {

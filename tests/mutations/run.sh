@@ -23,7 +23,8 @@ while IFS= read -r line; do
   [[ $line =~ ^([^ ]+)\ \|\ ([^ ]+)\ \|\ (.+)\ \|\ ([^ ]+)$ ]] || { echo "Not a fault line: $line" >&2; exit 1; }
   fields=("${BASH_REMATCH[@]:1}")
   [[ ${fields[0]} =~ $wanted ]] || continue
-  names+=("${fields[0]}") files+=("${fields[1]}") edits+=("${fields[2]}") regexes+=("${fields[3]}")
+  # The list names cases without their side; the twin's start with "64/".
+  names+=("${fields[0]}") files+=("${fields[1]}") edits+=("${fields[2]}") regexes+=("^64/${fields[3]#^}")
 done <"$top/tests/mutations/faults.txt"
 [ ${#names[@]} -gt 0 ] || { echo "No fault's name matches '$wanted'" >&2; exit 1; }
 
