@@ -26,9 +26,12 @@ configure() {  # build dir, toolchain, extra options
 
 configure "$build/win32" toolchain-i686-w64-mingw32.cmake
 cmake --build "$build/win32"
+# The product's build draws the pictures and the icon; the others take them from there.
+art="$build/win32/resources/art"
 configure "$build/win64" toolchain-x86_64-w64-mingw32.cmake \
-  -DTAVRIX_TESTS=ON -DTAVRIX_PRODUCT="$build/win32/tavrixsaver.scr"
+  -DTAVRIX_TESTS=ON -DTAVRIX_PRODUCT="$build/win32/tavrixsaver.scr" -DTAVRIX_ARTWORK="$art"
 cmake --build "$build/win64"
 configure "$build/test32" toolchain-i686-w64-mingw32-tests.cmake \
-  -DTAVRIX_TESTS=ON -DTAVRIX_TEST_THE_PRODUCT=ON -DTAVRIX_PRODUCT="$build/win32/tavrixsaver.scr"
+  -DTAVRIX_TESTS=ON -DTAVRIX_TEST_THE_PRODUCT=ON -DTAVRIX_PRODUCT="$build/win32/tavrixsaver.scr" \
+  -DTAVRIX_ARTWORK="$art"
 cmake --build "$build/test32"

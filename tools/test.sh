@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Builds everything and runs every test under Wine, each side in its own private Wine session and
-# virtual display, side by side: the 64-bit twin (with the checks of the product's files) and the
-# 32-bit product with its x86 setup program, as users get them. Case names start with their side.
+# Builds everything and runs every test under Wine, in private Wine sessions with virtual displays of
+# their own, side by side: the 64-bit twin (with the checks of the product's files) and the 32-bit
+# product with its x86 setup program, as users get them. Case names start with their side.
 #   tools/test.sh [--side 32|64] [ctest arguments]    e.g. tools/test.sh --side 64 -R Dismissal
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
@@ -26,59 +26,71 @@ fi
 
 declare -A folder=([64]="$build/win64" [32]="$build/test32")
 declare -A program=([64]="the 64-bit twin" [32]="the 32-bit product")
+# The emulated side is slower: its cases are shared out over two sessions, every other case each.
+declare -A shards=([64]=1 [32]=2)
 
-# One side's tests in a session of their own; the session ends with them, however they end.
-test_side() {  # side, ctest arguments...
-  local side=$1
-  shift
+# One shard of a side's cases in a session of its own; the session ends with them, however they end.
+test_shard() {  # side, shard, shards, ctest arguments...
+  local side=$1 shard=$2 count=$3
+  shift 3
   source "$top/tools/wine-session.sh"
   trap wine_session_stop EXIT
   trap 'exit 143' TERM INT
   wine_session_start
   cd "${folder[$side]}"
+  local select=(-I "$shard,100000,$count") prefix32=0 status=0
   # The cases labelled "prefix32" run in a 32-bit Windows (see tests/CMakeLists.txt), made while
   # the others run, and only when one of them is asked for.
-  local prefix32=0 status=0
-  if ctest -N -L prefix32 "$@" | grep -q 'Total Tests: [1-9]'; then
+  if ctest -N "${select[@]}" -L prefix32 "$@" | grep -q 'Total Tests: [1-9]'; then
     prefix32=1
     wine_session_start_prefix32 "$build/test32/prefix32"
   fi
-  ctest --output-on-failure -LE prefix32 "$@" || status=$?
+  ctest --output-on-failure "${select[@]}" -LE prefix32 "$@" || status=$?
   if [ $prefix32 -eq 1 ]; then
     wine_session_finish_prefix32
-    ctest --output-on-failure -L prefix32 "$@" || status=$?
+    ctest --output-on-failure "${select[@]}" -L prefix32 "$@" || status=$?
   fi
   return $status
 }
 
-# A single side reports as it goes; two sides write a log each, shown once both are done.
-if [ ${#sides[@]} -eq 1 ]; then
+runs=()
+for side in "${sides[@]}"; do
+  for ((shard = 1; shard <= shards[$side]; shard++)); do runs+=("$side $shard ${shards[$side]}"); done
+done
+
+# A single run reports as it goes; several write a log each, shown once all are done.
+if [ ${#runs[@]} -eq 1 ]; then
   echo "Testing ${program[${sides[0]}]} in a private Wine session..."
-  test_side "${sides[0]}" "$@"
+  test_shard ${runs[0]} "$@"
   exit
 fi
 
-declare -A pid log
-for side in "${sides[@]}"; do
-  log[$side]="$build/test-$side.log"
-  test_side "$side" "$@" >"${log[$side]}" 2>&1 &
-  pid[$side]=$!
+pids=() logs=()
+for run in "${runs[@]}"; do
+  read -r side shard count <<<"$run"
+  logs+=("$build/test-$side-$shard.log")
+  test_shard "$side" "$shard" "$count" "$@" >"${logs[-1]}" 2>&1 &
+  pids+=($!)
 done
-trap 'kill "${pid[@]}" 2>/dev/null; wait' EXIT
-echo "Testing ${program[64]} and ${program[32]} side by side (logs: ${log[64]}, ${log[32]})..."
+trap 'kill "${pids[@]}" 2>/dev/null; wait' EXIT
+echo "Testing in ${#runs[@]} private Wine sessions side by side (logs: $build/test-*.log)..."
 
-declare -A status
-for side in "${sides[@]}"; do
-  status[$side]=0
-  wait "${pid[$side]}" || status[$side]=$?
+statuses=()
+for pid in "${pids[@]}"; do
+  status=0
+  wait "$pid" || status=$?
+  statuses+=($status)
 done
 trap - EXIT
+cat "${logs[@]}"
 failed=0
-for side in "${sides[@]}"; do cat "${log[$side]}"; done
-for side in "${sides[@]}"; do
-  # ctest's own count and time of the side's cases.
-  counts=$(grep -E 'tests passed|Total Test time' "${log[$side]}" | tr -s ' ' | paste -sd';' || true)
-  if [ "${status[$side]}" -eq 0 ]; then verdict=passed; else verdict=FAILED failed=1; fi
-  printf '%-19s %s: %s\n' "${program[$side]}:" "$verdict" "${counts:-no cases ran}"
+for i in "${!runs[@]}"; do
+  read -r side shard count <<<"${runs[i]}"
+  name=${program[$side]}
+  [ "$count" -eq 1 ] || name+=", $shard of $count"
+  # ctest's own count and time of the shard's cases.
+  counts=$(grep -E 'tests passed|Total Test time' "${logs[i]}" | tr -s ' ' | paste -sd';' || true)
+  if [ "${statuses[i]}" -eq 0 ]; then verdict=passed; else verdict=FAILED failed=1; fi
+  printf '%-28s %s: %s\n' "$name:" "$verdict" "${counts:-no cases ran}"
 done
 exit $failed
