@@ -14,7 +14,7 @@
 namespace {
 
 // What the stand-in DLLs log: one line a call, each ended by CRLF.
-const std::string kLog = BuildFolder() + "fixture.log";
+const std::string kLog = ScratchFolder() + "fixture.log";
 
 void SetPasswordInUse(DWORD value)
 {

@@ -131,7 +131,7 @@ TEST(SetupProgram, OnTheWindows98FamilyTheSaverGoesIntoSystemIniWithItsShortPath
         WriteBootSaver(bootBefore);
         WriteDesktop(kActiveSaver, saverBefore);
     });
-    const std::string folder = BuildFolder() + "win98\\", setup = folder + "tavrix98-setup.exe";
+    const std::string folder = ScratchFolder() + "win98\\", setup = folder + "tavrix98-setup.exe";
     CreateDirectoryA(folder.c_str(), nullptr);
     ASSERT_TRUE(CopyFileA((BuildFolder() + "tavrixsaver-setup.exe").c_str(), setup.c_str(), FALSE));
     WriteUserRegistry("Software\\Wine\\AppDefaults\\tavrix98-setup.exe", "Version",

@@ -85,11 +85,12 @@ end_leftovers() {
 
 # Wine keeps what it learnt of a program file by the file's inode, and the linker rewrites a program
 # in place: each start of a rebuilt one would then take ten seconds and more. So every program gets a
-# new inode after a build, and the 95/98-family copies the tests make are made afresh.
+# new inode after a build, and the 95/98-family copies the tests make (in their scratch folder) are
+# made afresh.
 fresh_programs() {
   local file
   for file in "$build"/*.{exe,scr,CPL,DLL}; do [ ! -f "$file" ] || { cp -p "$file" "$file.new" && mv "$file.new" "$file"; }; done
-  rm -rf "$build/win98"
+  find "$WINEPREFIX/drive_c/users" -type d -name tavrix-tests -prune -exec rm -rf {} +
 }
 
 # run_tests <numbers> [ctest options]: quiet, with the log in the scratch folder.

@@ -26,6 +26,14 @@ std::string BuildFolder()
     return folder.substr(0, folder.find_last_of('\\') + 1);
 }
 
+std::string ScratchFolder()
+{
+    char temp[MAX_PATH] = {};
+    const std::string folder = std::string(temp, GetTempPathA(MAX_PATH, temp)) + "tavrix-tests\\";
+    CreateDirectoryA(folder.c_str(), nullptr);
+    return folder;
+}
+
 std::string SaverPath() { return BuildFolder() + "tavrixsaver.scr"; }
 
 std::string InWindowsFolder(const char* name)
@@ -37,7 +45,7 @@ std::string InWindowsFolder(const char* name)
 
 std::string Win98SaverPath()
 {
-    const std::string folder = BuildFolder() + "win98\\";
+    const std::string folder = ScratchFolder() + "win98\\";
     CreateDirectoryA(folder.c_str(), nullptr);
     for (const char* name : {"PASSWORD.CPL", "MPR.DLL"})
         CopyFileA((BuildFolder() + name).c_str(), (folder + name).c_str(), FALSE);

@@ -7,8 +7,11 @@
 #include <string>
 #include <vector>
 
-// The folder of the running test program, which also holds the built saver and fixtures.
+// The folder of the running test program, which also holds the built saver and fixtures. Tests only
+// read there: sessions that run at once share it.
 std::string BuildFolder();
+// A folder of this session's own (in its prefix) for the files and copies a test writes.
+std::string ScratchFolder();
 
 // The built saver, and a copy that Wine shows the Windows 98 family (with the fixture DLLs beside it).
 std::string SaverPath();
