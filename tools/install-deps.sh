@@ -19,7 +19,10 @@ sudo_cmd=()
 export DEBIAN_FRONTEND=noninteractive
 
 installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed"; }
-apt_install() { "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "$@" >/dev/null; }
+apt_install() {
+  "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "$@" 2>&1 >/dev/null |
+    { grep -v '^debconf: delaying package configuration' || true; } >&2
+}
 
 install_packages() {
   local missing=() package

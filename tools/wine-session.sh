@@ -35,12 +35,19 @@ wine_session_wait_for_server() {
   wine_session_server_dir=$(readlink "/proc/$wine_session_server_pid/cwd")
 }
 
+# Xvfb picks a free display number itself and writes it down once it listens: sessions that start
+# at the same moment cannot take the same one.
 wine_session_start_xvfb() {
-  local number=$((90 + RANDOM % 400))
-  while [ -e "/tmp/.X${number}-lock" ]; do number=$((number + 1)); done
-  export DISPLAY=":$number"
-  Xvfb "$DISPLAY" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+  local numbered="$wine_session_dir/display" tries=200
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$numbered" >/dev/null 2>&1 &
   wine_session_xvfb_pid=$!
+  until [ -s "$numbered" ]; do
+    tries=$((tries - 1))
+    [ $tries -gt 0 ] && kill -0 "$wine_session_xvfb_pid" 2>/dev/null ||
+      { echo "Xvfb did not start" >&2; return 1; }
+    sleep 0.05
+  done
+  export DISPLAY=":$(head -n 1 "$numbered")"
   wine_session_wait_for_display
 }
 
