@@ -20,6 +20,7 @@
 using bmp_bytes::TempFile;
 using engine_window::EngineWindow;
 using engine_window::RunMessages;
+using engine_window::RunMessagesUntil;
 
 namespace {
 
@@ -77,10 +78,9 @@ TEST_F(Sound, TheMusicPlaysWithThePicturesStartsAgainAtItsEndOnlyWhenLoopingAndE
         SCOPED_TRACE(loop ? "looping" : "once");
         Music(tune_.path(), loop);
         EngineWindow window(400, 300);
-        RunMessages(300);
+        ASSERT_TRUE(RunMessagesUntil([&] { return ShowsAPicture(window); }, 30000));
         EXPECT_EQ(lstrcmpiA(OpenDeviceName().c_str(), tune_.path()), 0) << OpenDeviceName();
         EXPECT_TRUE(Playing());
-        EXPECT_TRUE(ShowsAPicture(window));
         mciSendCommandA(mciGetDeviceIDA(OpenDeviceName().c_str()), MCI_STOP, 0, 0);  // its end, to the window
         EXPECT_TRUE(RunMessages(2000, MM_MCINOTIFY));
         EXPECT_EQ(Playing(), loop);
@@ -98,9 +98,9 @@ TEST_F(Sound, MusicSwitchedOffOrWithoutAUsableFileGivesNoDevice)
         Music(path.empty() ? tune_.path() : path, true);
         if (path.empty()) settings_file::Write("PlayMidi", "0");
         EngineWindow window(400, 300);
-        RunMessages(300);
+        EXPECT_TRUE(RunMessagesUntil([&] { return ShowsAPicture(window); }, 30000))
+            << "the pictures go on: " << path;
         EXPECT_EQ(OpenDeviceName(), "") << path;
-        EXPECT_TRUE(ShowsAPicture(window)) << "the pictures go on: " << path;
     }
 }
 
@@ -127,7 +127,7 @@ TEST_F(Sound, TheChangeSoundIsAskedForWithoutWaitingAndPurgedAtTheEnd)
     settings_file::Write({{"PlayWave", "1"}, {"WaveFile", beep.path()}});
     {
         EngineWindow window(400, 300);
-        RunMessages(300);
+        ASSERT_TRUE(RunMessagesUntil([] { return !asked.empty(); }, 30000)) << "the first pictures came";
     }
     SoundPlayer::playSound = PlaySoundA;
     ASSERT_EQ(asked.size(), 2u);

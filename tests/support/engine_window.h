@@ -4,6 +4,8 @@
 #include <windows.h>
 #include <mmsystem.h>
 
+#include <functional>
+
 #include "engine/engine_proc.h"
 #include "tests/support/screen.h"
 
@@ -23,6 +25,23 @@ inline bool RunMessages(DWORD timeoutMs, UINT awaited = 0)
     }
     KillTimer(nullptr, deadline);
     return arrived;
+}
+
+// Runs this thread's messages until `condition` holds (true) or the time is up (false). The
+// condition is asked after every message, and every 10 ms when none comes.
+inline bool RunMessagesUntil(const std::function<bool()>& condition, DWORD timeoutMs)
+{
+    const DWORD start = GetTickCount();
+    const UINT_PTR glance = SetTimer(nullptr, 0, 10, nullptr);
+    bool held = condition();
+    MSG message;
+    while (!held && GetTickCount() - start <= timeoutMs && GetMessageA(&message, nullptr, 0, 0) > 0) {
+        if (!(message.message == WM_TIMER && message.hwnd == nullptr && message.wParam == glance))
+            DispatchMessageA(&message);
+        held = condition();
+    }
+    KillTimer(nullptr, glance);
+    return held;
 }
 
 // Paints over the whole window as some other program might, leaving the DC's state as it was.
