@@ -92,7 +92,7 @@ bool AnimationEngine::LoadPicturesInOrder(const char* prefix)
 bool AnimationEngine::LoadSprite(const char* name, unsigned slot)
 {
     LoadedDib dib;
-    if (!DibLoader().LoadFromResource("DIB", name, dib)) return false;
+    if (!DibLoader().LoadFromResource("DIB", name, dib, window)) return false;
 
     Sprite& sprite = sprites[slot];
     sprite.bitmap = std::move(dib.hBitmap);

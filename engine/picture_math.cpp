@@ -42,7 +42,8 @@ int UnscaledSize(int size, float scaleFactor)
 
 unsigned RandomPictureNumber(int draw, unsigned pictureCount)
 {
-    if (pictureCount == 0) return 1;
+    // A style without pictures asks for picture 00, which the error box then names.
+    if (pictureCount == 0) return 0;
     const float share = Single(32767.0f / static_cast<float>(pictureCount));
     int number = static_cast<int>(Single(static_cast<float>(draw) / share)) + 1;
     // The top draw, 32767, would pick one past the last picture.

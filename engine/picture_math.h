@@ -17,7 +17,7 @@ float ScaleFactorFor(unsigned scale, int screenWidth);
 int ScaledSize(int size, float scaleFactor);
 int UnscaledSize(int size, float scaleFactor);
 
-// The picture number (1..pictureCount) a 15-bit draw picks in random order.
+// The picture number (1..pictureCount) a 15-bit draw picks in random order; 0 when there are none.
 unsigned RandomPictureNumber(int draw, unsigned pictureCount);
 
 // In sequential order: the picture after `previous`, back to 1 after the last.

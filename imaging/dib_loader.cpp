@@ -30,7 +30,7 @@ BITMAPINFOHEADER ToInfoHeader(const DibHeader& from)
 }
 
 // The name may be a resource number rather than text.
-void ReportResourceProblem(const char* format, const char* name)
+void ReportResourceProblem(HWND owner, const char* format, const char* name)
 {
     char number[16];
     if (IS_INTRESOURCE(name)) {
@@ -39,7 +39,9 @@ void ReportResourceProblem(const char* format, const char* name)
     }
     char text[1024];
     wsprintfA(text, format, name);
-    MessageBoxA(nullptr, text, "Error", MB_ICONERROR);
+    // The full-screen saver is topmost: the box must stand in front of it and take the keys, or
+    // the user faces a still screen with no answer to give. Owned by the saver, it does.
+    MessageBoxA(owner, text, "Error", MB_ICONERROR | MB_TOPMOST | MB_SETFOREGROUND);
 }
 
 // A movable block of the size the layout decided, zeroed, with the completed header first.
@@ -140,18 +142,18 @@ HBITMAP ScreenBitmap(HDC dc, const BITMAPINFOHEADER* header, HPALETTE palette)
 
 }  // namespace
 
-BOOL DibLoader::LoadFromResource(const char* type, const char* name, LoadedDib& dib)
+BOOL DibLoader::LoadFromResource(const char* type, const char* name, LoadedDib& dib, HWND owner)
 {
     const HMODULE module = GetModuleHandleA(nullptr);
     const HRSRC found = FindResourceA(module, name, type);
     if (!found) {
-        ReportResourceProblem("Can't find resource '%.900s'", name);
+        ReportResourceProblem(owner, "Can't find resource '%.900s'", name);
         return FALSE;
     }
     const HGLOBAL loaded = LoadResource(module, found);
     const void* start = loaded ? LockResource(loaded) : nullptr;
     if (!start) {
-        ReportResourceProblem("Can't load resource '%.900s'", name);
+        ReportResourceProblem(owner, "Can't load resource '%.900s'", name);
         return FALSE;
     }
     const auto* resource = static_cast<const uint8_t*>(start);

@@ -20,7 +20,8 @@ using LoadStop = std::function<bool()>;
 // Stateless; a caller makes one for each load. Results: TRUE on success, and then `dib` holds both.
 class DibLoader {
 public:
-    BOOL LoadFromResource(const char* type, const char* name, LoadedDib& dib);
+    // A picture the module lacks is reported in an "Error" box, owned by `owner` when given.
+    BOOL LoadFromResource(const char* type, const char* name, LoadedDib& dib, HWND owner = nullptr);
     // Only a regular disk file is read: a device, pipe or folder fails like a missing file.
     BOOL LoadFromFile(const char* path, LoadedDib& dib, const LoadStop& stop = LoadStop());
     BOOL CreateBitmapAndPalette(HDC dc, HLOCAL block, LoadedDib& dib);

@@ -7,6 +7,7 @@
 #include <functional>
 #include <sstream>
 #include <string>
+#include <utility>
 
 #include "engine/picture_math.h"
 #include "imaging/dib_loader.h"
@@ -206,5 +207,28 @@ TEST_F(Pictures, FittingTheScreenShowsOnlyTheTopPictureStretchedOverItOrInItsPro
         EXPECT_TRUE(
             Steadily([&](const ScreenShot& shot) { return Differences(shot, expected, name); }, 5000, 30))
             << "Proportional=" << proportional;
+    }
+}
+
+// A style without pictures, set by hand, ends the run with 1 after the loader's box. The box names
+// the missing picture as the order asks for it, and stands in front of the topmost saver, where the
+// user sees it and can answer it.
+TEST(MissingPictures, TheErrorBoxNamesThePictureStandsInFrontOfTheSaverAndItsOkEndsTheRunWithOne)
+{
+    const std::pair<const char*, std::string> orders[] = {{"0", "STYLE02_PIC01"}, {"1", "STYLE02_PIC00"}};
+    for (const auto& [random, name] : orders) {
+        settings_file::Reset({{"Style", "2"}, {"Random", random}});
+        SaverProcess saver(SaverPath(), "/s");
+        const HWND box = saver.WaitForWindow("#32770", "Error");
+        ASSERT_TRUE(box) << name;
+        EXPECT_TRUE(FindWindowExA(box, nullptr, "Static", ("Can't find resource '" + name + "'").c_str()))
+            << name;
+        RECT shown{};
+        GetWindowRect(box, &shown);
+        const POINT middle{(shown.left + shown.right) / 2, (shown.top + shown.bottom) / 2};
+        EXPECT_EQ(GetAncestor(WindowFromPoint(middle), GA_ROOT), box) << "in front of the saver: " << name;
+        EXPECT_EQ(GetForegroundWindow(), box) << "it takes the keys: " << name;
+        PostMessageA(box, WM_COMMAND, IDOK, 0);
+        EXPECT_EQ(saver.WaitForExit(), 1u) << name;
     }
 }

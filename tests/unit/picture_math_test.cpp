@@ -16,6 +16,34 @@ TEST(RandomOrder, TheDrawsSpreadEvenlyOverThePicturesTheTopOneHeldToTheLast)
     for (int draw = 0; draw <= Rand15::kMax; ++draw) ++chosen[RandomPictureNumber(draw, 16)];
     for (unsigned number = 1; number <= 16; ++number) EXPECT_NEAR(chosen[number], 2048, 1) << number;
     EXPECT_EQ(RandomPictureNumber(32767, 16), 16u);  // would be one past the last
+    // A style without pictures names picture 00 in its error box, whatever the draw.
+    for (const int draw : {0, 16383, 32767}) EXPECT_EQ(RandomPictureNumber(draw, 0), 0u) << draw;
+}
+
+// Where a picture starts and which way it goes, as the random draws decide them.
+TEST(RandomPlacement, DrawsSpreadOverTheRoomLeftHalfGoesBackUpperHalfForwardAndTheFarEdgeKeepsTwoPixels)
+{
+    const struct {
+        int draw, room, start;
+    } placements[] = {
+        {0, 601, 0},        // 1024 - 423: the divisor is 32767 / 601 = 54
+        {54, 601, 1},
+        {32767, 601, 606},  // past the room, until the far edge holds it
+        {32766, 1, 0},      // a room of one pixel: only the top draw reaches it
+        {32767, 1, 1},
+        {100, 32768, 0},    // a window wider than the draws reach starts at the edge
+        {5000, 0, 0},       // no room at all
+        {5000, -10, 0},     // a picture larger than the window
+    };
+    for (const auto& p : placements)
+        EXPECT_EQ(PlacementFromDraw(p.draw, p.room), p.start) << p.draw << " in " << p.room;
+
+    const std::pair<int, int> directions[] = {{0, -1}, {16382, -1}, {16383, 1}, {32767, 1}};
+    for (const auto& [draw, direction] : directions) EXPECT_EQ(DirectionFromDraw(draw), direction) << draw;
+
+    // 1024 - 423 - 2 = 599: a start from 599 on is held there, one before it kept.
+    const std::pair<int, int> clamps[] = {{598, 598}, {599, 599}, {600, 599}, {606, 599}, {0, 0}};
+    for (const auto& [start, held] : clamps) EXPECT_EQ(ClampToEdge(start, 1024, 423), held) << start;
 }
 
 TEST(SequentialOrder, PicturesComeFromOneInTurnWrappingAfterTheLastAndAChangeSkipsTheSlotsItFilled)
