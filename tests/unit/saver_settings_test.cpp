@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
 
 #include "tests/support/settings_file.h"
 
@@ -31,5 +32,30 @@ TEST(SettingsFile, ASavedFileHoldsEveryKeyInItsOrder)
               "Color1=16711680\r\nColor1_tmp=16711680\r\nColor2=-1\r\nColor2_tmp=-1\r\n"
               "MidiFile=\r\nMidiFile_tmp=\r\nWaveFile=\r\nWaveFile_tmp=\r\n"
               "PlayMidi=0\r\nPlayWave=1\r\nLoopMidi=0\r\nTiles=0\r\n");
+    settings_file::Remove();
+}
+
+// A ChangeTime typed into the file by hand: every time of 2^31 seconds and more waits the longest a
+// timer can, however it would wrap in 32 bits; only a real minus sign means "at every tick".
+TEST(SettingsFile, AHandSetChangeTimeWaitsAtMostTheLongestTimeAndOnlyANegativeOneChangesAtEveryTick)
+{
+    const std::pair<const char*, UINT> intervals[] = {
+        {"10", 10000},
+        {"2147483", 2147483000},
+        {"2147484", 2147483000},
+        {"2147483647", 2147483000},
+        {"2147483648", 2147483000},
+        {"3000000000", 2147483000},
+        {"4294967296", 2147483000},  // 2^32 would wrap to 0
+        {"99999999999", 2147483000},
+        {"-5", 0},
+        {"-3000000000", 0},
+    };
+    for (const auto& [text, interval] : intervals) {
+        settings_file::Reset({{"ChangeTime", text}});
+        SaverSettings settings;
+        settings.Load();
+        EXPECT_EQ(ChangeIntervalMs(settings.ChangeTime), interval) << "ChangeTime=" << text;
+    }
     settings_file::Remove();
 }
