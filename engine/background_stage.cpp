@@ -37,5 +37,10 @@ BackgroundStage::~BackgroundStage()
 
 int BackgroundStage::OnTimer(HWND window)
 {
-    return PaintBackground(window, *settings, FullScreen(window) ? LoadStop(PressWaits) : LoadStop());
+    if (!FullScreen(window)) return PaintBackground(window, *settings);
+    const LoadStop stop = [this] {
+        if (PressWaits()) MarkBackgroundCutShort();
+        return BackgroundCutShort();
+    };
+    return PaintBackground(window, *settings, stop);
 }

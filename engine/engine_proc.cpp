@@ -57,9 +57,23 @@ LRESULT OnTimer(HWND window)
 {
     if (!currentStage) ReplaceCurrentStage<BackgroundStage>(window);
     if (currentStage && currentStage->OnTimer(window) == 0) {
+        const bool cutShort = currentStage->BackgroundCutShort();
         ReplaceCurrentStage<AnimationEngine>(window);
+        if (currentStage && cutShort) currentStage->MarkBackgroundCutShort();
     }
     return 1;
+}
+
+// The key that asked for the password also stopped the user's picture loading, so that the saver
+// could close at once. Refused, the saver stays: the background is painted afresh, pictures and all.
+LRESULT OnVerifyPassword(HWND window, WPARAM wParam, LPARAM lParam)
+{
+    const LRESULT answer = HostDefaultProc(window, WM_VERIFY_PASSWORD, wParam, lParam);
+    if (answer == 0 && currentStage && currentStage->BackgroundCutShort()) {
+        ReplaceCurrentStage<BackgroundStage>(window);
+        changeDue = 1;  // the new pictures come at once, as at the start
+    }
+    return answer;
 }
 
 // The pictures repair what the window lost; before they run, the system's handling does.
@@ -87,6 +101,7 @@ LRESULT EngineProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
     case WM_TIMER: return OnTimer(window);
     case WM_PAINT: return OnPaint(window, wParam, lParam);
     case MM_MCINOTIFY: return OnMciNotify(window, wParam, lParam);
+    case WM_VERIFY_PASSWORD: return OnVerifyPassword(window, wParam, lParam);
     default: return HostDefaultProc(window, message, wParam, lParam);
     }
 }

@@ -9,12 +9,16 @@
 
 // Finishes WM_CREATE, WM_DESTROY, WM_ERASEBKGND and WM_TIMER, and WM_PAINT once the pictures
 // run; may drop WM_CLOSE while the current stage is busy; hands everything else to
-// HostDefaultProc unchanged.
+// HostDefaultProc unchanged. A refused password brings back a background that a key cut short.
 LRESULT EngineProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 // The layer beneath the engine, which the host provides: input becomes close requests,
 // closes are confirmed, the rest goes to the system.
 LRESULT HostDefaultProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+// The host's private message: sent to the saver window, it asks for the password to be verified
+// now; the answer is nonzero when the saver may close. The engine passes it on and heeds a refusal.
+constexpr UINT WM_VERIFY_PASSWORD = WM_APP;
 
 // The one current stage of the process, and whether the pictures are due for a change.
 extern std::unique_ptr<SaverStage> currentStage;

@@ -27,6 +27,10 @@ public:
     bool HasSettings() const { return settings != nullptr; }
     // While set, a close request would cut into work that must finish.
     int IsBusy() const { return busy; }
+    // Whether the background this stage stands on is short of what the settings ask for: a key
+    // stopped the user's picture loading. It stays so until the background is painted afresh.
+    bool BackgroundCutShort() const { return backgroundCutShort; }
+    void MarkBackgroundCutShort() { backgroundCutShort = true; }
 
 protected:
     void StartFrameTimer();
@@ -38,6 +42,7 @@ protected:
     HWND window;
     int busy;
     UINT_PTR frameTimerId = 0;
+    bool backgroundCutShort = false;
 };
 
 // Asks for a frame tick on the saver window at once (the change timer does, when a change is due).

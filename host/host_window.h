@@ -3,8 +3,7 @@
 
 #include <windows.h>
 
-// Private message: sent to the saver window, asks for the password to be verified now.
-constexpr UINT WM_VERIFY_PASSWORD = WM_APP;
+#include "engine/engine_proc.h"  // WM_VERIFY_PASSWORD, HostDefaultProc
 
 // The class procedure of "WindowsScreenSaverClass"; hands what it does not finish to EngineProc.
 LRESULT CALLBACK HostWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

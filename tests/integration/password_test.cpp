@@ -6,7 +6,9 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
+#include "tests/support/bmp_bytes.h"
 #include "tests/support/saver_process.h"
 #include "tests/support/screen.h"
 #include "tests/support/settings_file.h"
@@ -121,6 +123,48 @@ TEST_F(Password, WithoutOneAKeyClosesWithOneItIsAskedOnceACancelKeepsTheSaverAnd
     EXPECT_EQ(saver_->WaitForExit(), 0u);
     EXPECT_FALSE(NoticeGiven()) << "and it is told when the run ends";
     EXPECT_EQ(FileText(kLog), "verify\r\nverify\r\n") << "input while the dialog is up asks nothing more";
+}
+
+// The key that asks for the password also stops the user's picture loading, so that the saver
+// closes at once. Refused, the saver stays: the picture then comes after all.
+TEST_F(Password, ACancelledPasswordAfterAKeyStoppedTheOwnPictureLoadingStillBringsThePicture)
+{
+    constexpr COLORREF kGreen = RGB(0, 255, 0);
+    // The largest picture the saver takes, all green: its load lasts long enough for keys to land
+    // in it. Its pixels, all colour 0, are a hole in the file that costs no disk.
+    const bmp_bytes::Picture green{40, 8192, 6144, 8, 0, 0, 1, 0, {0x00FF00}, 0, {}, {}};
+    const bmp_bytes::TempFile picture(ScratchFolder() + "green.bmp", bmp_bytes::Bytes(green));
+    ASSERT_TRUE(picture.written() && bmp_bytes::Extend(picture.path(), 8192 * 6144)) << "no room for it";
+    // One tiny picture standing in the middle: the corners show the background.
+    settings_file::Write({{"Background", "5"}, {"OwnBitmap", picture.path()}, {"Scale", "0"},
+                          {"Centered", "1"}, {"Move", "0"}});
+    SetPasswordInUse(1);
+    saver_ = std::make_unique<SaverProcess>(Win98SaverPath(), "/s",
+                                            std::vector<std::string>{"TAVRIX_FIXTURE_LOG=" + kLog});
+    // Key presses, as the keyboard makes them, from the window's first moment on: those before the
+    // load are dropped, one lands in it.
+    INPUT keys[2] = {};
+    keys[0].type = keys[1].type = INPUT_KEYBOARD;
+    keys[0].ki.wVk = keys[1].ki.wVk = 'K';
+    keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    HWND dialog = nullptr;
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            if (GetForegroundWindow() == FindWindowA("WindowsScreenSaverClass", "Screen Saver"))
+                SendInput(2, keys, sizeof(INPUT));
+            return IsWindowVisible(dialog = FindWindowA(nullptr, "Kennwort eingeben"));
+        },
+        60000));
+    // The bottom-right corner, clear of the dialog and the picture.
+    const auto corner = [] {
+        const ScreenShot shot;
+        return shot.At(shot.Width() - 5, shot.Height() - 5);
+    };
+    ASSERT_EQ(corner(), RGB(0, 0, 0)) << "the load was given up for the key";
+    PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+    EXPECT_TRUE(WaitUntil([&] { return corner() == kGreen; }, 30000))
+        << "the saver runs on over the user's picture";
+    EXPECT_EQ(saver_->WaitForExit(0), STILL_ACTIVE);
 }
 
 TEST(PasswordChange, TheChangerIsCalledForTheSaverWithTheGivenOwnerOrElseTheForegroundWindow)

@@ -78,6 +78,15 @@ inline std::string TempFolder()
     return folder;
 }
 
+// Adds `bytes` of zeros to the end of a file, as a hole that costs no disk where the system allows.
+inline bool Extend(const char* path, LONGLONG bytes)
+{
+    UniqueFile file(CreateFileA(path, GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    LARGE_INTEGER end{};
+    end.QuadPart = bytes;
+    return file && SetFilePointerEx(file.get(), end, nullptr, FILE_END) && SetEndOfFile(file.get());
+}
+
 // A file written for one test and deleted after it.
 class TempFile {
 public:
