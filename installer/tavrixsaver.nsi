@@ -39,7 +39,7 @@ ShowUninstDetails show
 !define MUI_UNICON "${ICON}"
 !define MUI_ABORTWARNING
 
-!define MUI_WELCOMEPAGE_TEXT "Dieser Assistent installiert den ${PRODUCT} ${VERSION} in Ihren Windows-Ordner und macht ihn zu Ihrem Bildschirmschoner.$\r$\n$\r$\nDer bisherige Bildschirmschoner wird gemerkt: Wenn Sie den ${PRODUCT} wieder entfernen, ist er wieder aktiv.$\r$\n$\r$\n$_CLICK"
+!define MUI_WELCOMEPAGE_TEXT "Dieser Assistent installiert den ${PRODUCT} ${VERSION} in Ihren Windows-Ordner und macht ihn zu Ihrem Bildschirmschoner.$\r$\n$\r$\nIhr bisheriger Bildschirmschoner wird vorgemerkt: Wenn Sie den ${PRODUCT} wieder entfernen, wird er wieder aktiv.$\r$\n$\r$\n$_CLICK"
 !insertmacro MUI_PAGE_WELCOME
 !insertmacro MUI_PAGE_INSTFILES
 ; The finish page's title and text are short: its three-line German default title and a longer text
@@ -136,7 +136,7 @@ Function .onInit
     UserInfo::GetAccountType
     Pop $0
     ${If} $0 != "admin"
-      MessageBox MB_OK|MB_ICONSTOP "Zur Installation des ${PRODUCT} sind Administratorrechte erforderlich." /SD IDOK
+      MessageBox MB_OK|MB_ICONSTOP "Zur Installation des ${PRODUCT}s sind Administratorrechte erforderlich." /SD IDOK
       SetErrorLevel 740
       Quit
     ${EndIf}
@@ -188,7 +188,7 @@ Section "Bildschirmschoner"
   WriteUninstaller "$INSTDIR\${UNINSTALLER}"
   Call RememberPreviousSaver
   Call WriteUninstallEntry
-  DetailPrint "${PRODUCT} wird als Bildschirmschoner eingetragen"
+  DetailPrint "Der ${PRODUCT} wird als Bildschirmschoner eingetragen"
   Call OurSaverPath
   StrCpy $0 $1
   Call WriteActiveSaver
