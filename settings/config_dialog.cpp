@@ -9,6 +9,7 @@
 #include "resources/resource_ids.h"
 #include "settings/config_values.h"
 #include "settings/saver_settings.h"
+#include "win32/handles.h"
 
 static_assert(kPathStorage == kPathCharacters + 1, "a file-name setting holds kPathCharacters and a NUL");
 
@@ -227,6 +228,36 @@ void WriteWorkingKey(const char* key, const char* text)
     WriteSettingsKey(key, text);
 }
 
+// The common dialogs' library, loaded only when a chooser opens: every start of the saver would
+// otherwise load it, and the libraries it draws in, for nothing. A function that cannot be had
+// answers as a cancelled chooser does.
+class CommonDialogs {
+public:
+    CommonDialogs() : module_(LoadLibraryA("COMDLG32.DLL")) {}
+
+    BOOL GetOpenFileName(OPENFILENAMEA* request) const
+    {
+        const auto function = Function<BOOL(WINAPI*)(OPENFILENAMEA*)>("GetOpenFileNameA");
+        return function != nullptr && function(request);
+    }
+
+    BOOL ChooseColor(CHOOSECOLORA* request) const
+    {
+        const auto function = Function<BOOL(WINAPI*)(CHOOSECOLORA*)>("ChooseColorA");
+        return function != nullptr && function(request);
+    }
+
+private:
+    template <typename Pointer>
+    Pointer Function(const char* name) const
+    {
+        if (!module_) return nullptr;
+        return reinterpret_cast<Pointer>(reinterpret_cast<void*>(GetProcAddress(module_.get(), name)));
+    }
+
+    UniqueModule module_;
+};
+
 // The picked file's full path, or an empty text when the user cancels.
 std::string AskForFile(HWND dialog, const FileChooser& chooser, const char* current)
 {
@@ -248,7 +279,7 @@ std::string AskForFile(HWND dialog, const FileChooser& chooser, const char* curr
     request.lpstrInitialDir = start.directory.empty() ? nullptr : start.directory.c_str();
     request.lpstrTitle = chooser.title;
     request.Flags = kOpenFlags;
-    if (!GetOpenFileNameA(&request)) return {};
+    if (!CommonDialogs().GetOpenFileName(&request)) return {};
     return file;
 }
 
@@ -275,7 +306,7 @@ COLORREF AskForColor(HWND dialog, COLORREF start, const SaverSettings& settings)
     request.rgbResult = start;
     request.lpCustColors = custom;
     request.Flags = CC_RGBINIT;
-    return ChooseColorA(&request) ? request.rgbResult : kNoColor;
+    return CommonDialogs().ChooseColor(&request) ? request.rgbResult : kNoColor;
 }
 
 // Colour n of the gradient, 1 ("von") or 2 ("bis"); it stays a working copy until OK.

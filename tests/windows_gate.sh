@@ -50,9 +50,11 @@ for list in "$here"/win95-exports/*.txt; do
 done
 import_count=0
 unicode_count=0
+declare -A imported
 while read -r dll name; do
   [ -n "$dll" ] || continue
   import_count=$((import_count + 1))
+  imported[$dll!$name]=1
   if [ ! -f "$here/win95-exports/$dll.txt" ]; then
     refuse "$dll.DLL!$name: $dll.DLL is none of the DLLs the product may import"
   elif [ "$name" = "<none>" ]; then
@@ -66,6 +68,14 @@ while read -r dll name; do
 done <<<"$imports"
 [ "$import_count" -gt 0 ] && pass "$import_count imports read, $unicode_count of them Unicode with a reason" ||
   refuse "no imports found: the gate cannot judge this file"
+# The lists are exact: a name the product no longer imports leaves them, so that they say what it needs.
+unused=0
+for entry in "${!allowed[@]}"; do
+  [ -n "${imported[$entry]:-}" ] && continue
+  refuse "${entry/!/.DLL!} is listed in win95-exports/${entry%%!*}.txt but no longer imported"
+  unused=$((unused + 1))
+done
+[ "$unused" -gt 0 ] || pass "every listed name is imported"
 
 # --- The code: nothing newer than the Pentium Pro (no MMX, SSE, AVX, ...) ---
 # Every instruction objdump decodes in the code section is judged, except in the data tables

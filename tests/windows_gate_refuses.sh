@@ -16,4 +16,5 @@ check "refused Vista's GetTickCount64" grep -qE 'KERNEL32\.DLL!GetTickCount64: n
 check "refused the Unicode CreateFileW" grep -qE 'KERNEL32\.DLL!CreateFileW: a Unicode function' <<<"$refused"
 check "refused the Vista subsystem version" grep -qE 'subsystem version 6\.0' <<<"$refused"
 check "refused SSE code" grep -qE '%xmm[0-9]' <<<"$refused"
+check "refused the listed names it does not import" grep -qE 'listed in win95-exports/.*no longer imported' <<<"$refused"
 checks_done "gate refusals"
