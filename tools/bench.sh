@@ -7,9 +7,11 @@
 #  - the pictures' speed against the intended speed, the gaps between their steps and the time of a
 #    frame by the number of pictures;
 # each for today's pacing and for the first version's (a benchmark-only build carries both);
-# and what a large bitmap background costs: load time, peak working set, time from a key to the end.
+# what a large bitmap background costs: load time, peak working set, time from a key to the end;
+# and how long the saver takes to be seen after its start, beside a trivial full-screen window.
 #   tools/bench.sh [seconds per CPU run, default 20] [seconds per pacing run, default 5]
-# TAVRIX_BUILD_DIR chooses the build folder.
+# TAVRIX_BUILD_DIR chooses the build folder. TAVRIX_COMPARE_SAVERS="Z:\path\a.scr ..." adds other
+# builds of the saver (an earlier version, say) to the start-up rounds.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 build=${TAVRIX_BUILD_DIR:-$top/build}
@@ -62,3 +64,6 @@ rm -f "$WINEPREFIX/drive_c/windows/tavrixsaver.ini"
 "$WINE64" pacing_bench.exe "$pacing_seconds"
 
 "$WINE64" bitmap_bench.exe
+
+# shellcheck disable=SC2086  # the savers to compare are words
+"$WINE64" startup_bench.exe 9 tavrixsaver.scr ${TAVRIX_COMPARE_SAVERS:-}
