@@ -34,8 +34,15 @@ test_shard() {  # side, shard, shards, ctest arguments...
   local side=$1 shard=$2 count=$3
   shift 3
   source "$top/tools/wine-session.sh"
+  local ctest_pid=""
   trap wine_session_stop EXIT
-  trap 'exit 143' TERM INT
+  # ctest runs in the background so that a stop request is heard at once, and ends it too.
+  trap '[ -z "$ctest_pid" ] || kill "$ctest_pid" 2>/dev/null; exit 143' TERM INT
+  run_ctest() {
+    ctest --output-on-failure "$@" &
+    ctest_pid=$!
+    wait "$ctest_pid"
+  }
   wine_session_start
   cd "${folder[$side]}"
   local select=(-I "$shard,100000,$count") prefix32=0 status=0
@@ -45,10 +52,10 @@ test_shard() {  # side, shard, shards, ctest arguments...
     prefix32=1
     wine_session_start_prefix32 "$build/test32/prefix32"
   fi
-  ctest --output-on-failure "${select[@]}" -LE prefix32 "$@" || status=$?
+  run_ctest "${select[@]}" -LE prefix32 "$@" || status=$?
   if [ $prefix32 -eq 1 ]; then
     wine_session_finish_prefix32
-    ctest --output-on-failure "${select[@]}" -L prefix32 "$@" || status=$?
+    run_ctest "${select[@]}" -L prefix32 "$@" || status=$?
   fi
   return $status
 }
