@@ -5,7 +5,11 @@
 
 #include <memory>
 #include <utility>
+#include <vector>
 
+#include "host/host_state.h"
+#include "host/host_window.h"
+#include "tests/support/engine_window.h"
 #include "tests/support/saver_process.h"
 #include "tests/support/screen.h"
 #include "tests/support/settings_file.h"
@@ -92,4 +96,36 @@ TEST_F(Dismissal, ReleasesTheWheelGainedActivationTaskSwitchesAndFourPixelsOfTra
     ASSERT_TRUE(CursorMovedBy(3, 2));
     PostMessageA(window_, WM_MOUSEMOVE, 0, 0);
     EXPECT_EQ(saver_->WaitForExit(5000), 0u) << "five pixels close";
+}
+
+namespace {
+
+// The system reports each system command it is about to carry out to a CBT hook: this one records
+// them, and stops them all.
+std::vector<WPARAM> carriedOut;
+
+LRESULT CALLBACK RecordSystemCommands(int code, WPARAM wParam, LPARAM lParam)
+{
+    if (code != HCBT_SYSCOMMAND) return CallNextHookEx(nullptr, code, wParam, lParam);
+    carriedOut.push_back(wParam & 0xFFF0);
+    return 1;
+}
+
+}  // namespace
+
+// Task switching and a start of the screen saver never reach the system while the full-screen saver
+// runs: they would switch away from, or start again over, a saver that may guard the screen with a
+// password. Other commands do. The saver window's own procedures, in a window of this program.
+TEST(RefusedCommands, TaskSwitchesAndAnotherSaverStartNeverReachTheSystemWhileTheSaverRuns)
+{
+    settings_file::Reset({{"ChangeTime", "3600"}});
+    hostState.instance = GetModuleHandleA(nullptr);
+    engine_window::EngineWindow window(1024, 768, HostWindowProc, kSaverWindowClass);
+    ASSERT_TRUE(window.get());
+    const HHOOK hook = SetWindowsHookExA(WH_CBT, RecordSystemCommands, nullptr, GetCurrentThreadId());
+    ASSERT_TRUE(hook);
+    for (const WPARAM command : {SC_NEXTWINDOW, SC_PREVWINDOW, SC_SCREENSAVE, SC_MINIMIZE})
+        EXPECT_EQ(SendMessageA(window.get(), WM_SYSCOMMAND, command, 0), 0) << std::hex << command;
+    UnhookWindowsHookEx(hook);
+    EXPECT_EQ(carriedOut, std::vector<WPARAM>{SC_MINIMIZE}) << "only the command the saver lets through";
 }

@@ -103,3 +103,68 @@ TEST(RunModes, APreviewFillsItsParentAsAChildIgnoresInputAndClosesWhenAsked)
     }, 10000);
     EXPECT_EQ(saver.WaitForExit(0), 0u);
 }
+
+namespace {
+
+// A window of this program in the saver's class and title: a saver of another program that already
+// has the screen.
+HWND OtherSaverWindow()
+{
+    WNDCLASSA saverClass{};
+    saverClass.lpfnWndProc = DefWindowProcA;
+    saverClass.hInstance = GetModuleHandleA(nullptr);
+    saverClass.lpszClassName = kSaverClass;
+    RegisterClassA(&saverClass);
+    return CreateWindowA(kSaverClass, kSaverTitle, WS_POPUP | WS_VISIBLE, 0, 0, 200, 100, nullptr, nullptr,
+                         GetModuleHandleA(nullptr), nullptr);
+}
+
+}  // namespace
+
+// A start while a saver has the screen brings that one forward and ends with 0: at once when the
+// saver is there, and, when the first start still holds its turn, as soon as its window comes.
+TEST(RunModes, ASecondStartBringsTheSaverThatHasTheScreenForwardAlsoWhileWaitingForItsTurn)
+{
+    settings_file::Reset({{"ChangeTime", "3600"}});
+    HWND elsewhere = CreateWindowA("STATIC", "Anderswo", WS_POPUP | WS_VISIBLE, 300, 300, 100, 50, nullptr,
+                                   nullptr, GetModuleHandleA(nullptr), nullptr);
+    ScopeExit destroy([&] { DestroyWindow(elsewhere); });
+    for (const bool waitsForTurn : {false, true}) {
+        SCOPED_TRACE(waitsForTurn ? "while a first start holds the turn" : "the saver is there");
+        SetForegroundWindow(elsewhere);
+        ASSERT_TRUE(WaitUntil([&] { return GetForegroundWindow() == elsewhere; }, 10000, true));
+        // The turn as a first start takes it, before its window comes.
+        UniqueKernelObject turn(CreateMutexA(nullptr, waitsForTurn, "Tavrix Bildschirmschoner: Vollbild"));
+        HWND running = waitsForTurn ? nullptr : OtherSaverWindow();
+        SaverProcess second(SaverPath(), "/s");
+        if (waitsForTurn) {
+            EXPECT_FALSE(WaitUntil([&] { return !second.Running(); }, 500, true)) << "it waits for the turn";
+            running = OtherSaverWindow();
+        }
+        ASSERT_TRUE(WaitUntil([&] { return !second.Running(); }, 30000, true));
+        EXPECT_EQ(second.WaitForExit(0), 0u);
+        EXPECT_EQ(GetForegroundWindow(), running) << "the saver with the screen is brought forward";
+        EXPECT_FALSE(FindWindowExA(nullptr, running, kSaverClass, nullptr)) << "no second saver window";
+        if (waitsForTurn) ReleaseMutex(turn.get());
+        DestroyWindow(running);
+    }
+}
+
+// A preview whose parent is gone ends by itself within moments, even when nothing destroyed the
+// preview with it: here the parent lets the preview go before it goes itself.
+TEST(RunModes, APreviewEndsOnceItsParentIsGoneEvenWhenThePreviewWasNotDestroyedWithIt)
+{
+    settings_file::Reset({{"ChangeTime", "3600"}});
+    HWND parent = CreateWindowA("STATIC", "Anzeige", WS_POPUP | WS_VISIBLE, 100, 100, 152, 112, nullptr,
+                                nullptr, GetModuleHandleA(nullptr), nullptr);
+    SaverProcess saver(SaverPath(), "/p " + HandleText(parent));
+    HWND preview = nullptr;
+    ASSERT_TRUE(WaitUntil([&] { return (preview = FindWindowExA(parent, nullptr, kSaverClass, "Preview")) != nullptr; },
+                          30000, true));
+    SetParent(preview, nullptr);
+    ASSERT_TRUE(WaitUntil([&] { return GetParent(preview) != parent; }, 10000, true));
+    DestroyWindow(parent);
+    EXPECT_TRUE(IsWindow(preview)) << "the preview itself lives on";
+    EXPECT_TRUE(WaitUntil([&] { return !saver.Running(); }, 10000, true)) << "and ends without its parent";
+    EXPECT_EQ(saver.WaitForExit(0), 0u);
+}

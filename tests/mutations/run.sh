@@ -13,7 +13,8 @@ scratch=$(mktemp -d /tmp/tavrix-mutants.XXXXXX)
 src=$scratch/src build=$scratch/build
 source "$top/tools/wine-session.sh"
 # Everything started here ends with the run, however it ends.
-trap 'wine_session_stop; rm -rf "$scratch"' EXIT
+ctest_pid=""
+trap '[ -z "$ctest_pid" ] || kill "$ctest_pid" 2>/dev/null; wine_session_stop; rm -rf "$scratch"' EXIT
 trap 'exit 130' INT TERM
 
 # name | file | sed expression | ctest regex: names, files and regexes hold no blank.
@@ -77,7 +78,7 @@ end_leftovers() {
   local pid
   for pid in $(pgrep -f tavrix || true); do
     # The session's anchor keeps Wine's desktop alive for the next tests.
-    tr '\0' ' ' 2>/dev/null <"/proc/$pid/cmdline" | grep -q session_anchor && continue
+    tr '\0' ' ' 2>/dev/null <"/proc/$pid/cmdline" | grep -q '/anchor-' && continue
     tr '\0' '\n' 2>/dev/null <"/proc/$pid/environ" | grep -qxF "WINEPREFIX=$WINEPREFIX" && kill -9 "$pid" 2>/dev/null
   done
   return 0
@@ -94,10 +95,13 @@ fresh_programs() {
 }
 
 # run_tests <numbers> [ctest options]: quiet, with the log in the scratch folder.
+# ctest runs in the background so that a stop request is heard at once (the trap ends it too).
 run_tests() {
   local numbers=$1; shift
   rm -f "$build/Testing/Temporary/LastTestsFailed.log"
-  (cd "$build" && ctest -I "0,0,0,$numbers" --timeout 300 "$@") >"$scratch/test.log" 2>&1
+  (cd "$build" && exec ctest -I "0,0,0,$numbers" --timeout 300 "$@") >"$scratch/test.log" 2>&1 &
+  ctest_pid=$!
+  wait "$ctest_pid"
 }
 failed_tests() { cut -d: -f2 "$build/Testing/Temporary/LastTestsFailed.log" 2>/dev/null | paste -sd' ' || true; }
 

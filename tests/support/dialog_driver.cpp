@@ -30,21 +30,38 @@ bool IsChecked(HWND dialog, int id)
 
 bool IsEnabled(HWND dialog, int id) { return IsWindowEnabled(GetDlgItem(dialog, id)) != FALSE; }
 
+namespace {
+
 // Under Wine the ANSI CB_GETLBTEXT brings only an entry's first character across programs;
 // the wide one brings all of it, which is then put back into the ANSI code page.
-std::string ShownEntry(HWND dialog, int id)
+std::string EntryText(HWND list, LRESULT index)
 {
-    HWND list = GetDlgItem(dialog, id);
-    const LRESULT shown = SendMessageW(list, CB_GETCURSEL, 0, 0);
-    const LRESULT length = SendMessageW(list, CB_GETLBTEXTLEN, static_cast<WPARAM>(shown), 0);
-    if (shown < 0 || length <= 0) return {};
+    const LRESULT length = SendMessageW(list, CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0);
+    if (index < 0 || length <= 0) return {};
     std::wstring wide(static_cast<size_t>(length) + 1, L'\0');
-    SendMessageW(list, CB_GETLBTEXT, static_cast<WPARAM>(shown), reinterpret_cast<LPARAM>(&wide[0]));
+    SendMessageW(list, CB_GETLBTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&wide[0]));
     std::string text(wide.size() * 2, '\0');
     const int bytes = WideCharToMultiByte(CP_ACP, 0, wide.c_str(), -1, &text[0], static_cast<int>(text.size()), nullptr,
                                           nullptr);
     text.resize(bytes > 0 ? static_cast<size_t>(bytes) - 1 : 0);
     return text;
+}
+
+}  // namespace
+
+std::string ShownEntry(HWND dialog, int id)
+{
+    HWND list = GetDlgItem(dialog, id);
+    return EntryText(list, SendMessageW(list, CB_GETCURSEL, 0, 0));
+}
+
+std::vector<std::string> Entries(HWND dialog, int id)
+{
+    HWND list = GetDlgItem(dialog, id);
+    std::vector<std::string> entries;
+    const LRESULT count = SendMessageW(list, CB_GETCOUNT, 0, 0);
+    for (LRESULT i = 0; i < count; ++i) entries.push_back(EntryText(list, i));
+    return entries;
 }
 
 void Click(HWND dialog, int id)

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 namespace dialog_driver {
 
@@ -15,8 +16,9 @@ std::string TextOf(HWND window);
 std::string TextOf(HWND dialog, int id);
 bool IsChecked(HWND dialog, int id);
 bool IsEnabled(HWND dialog, int id);
-// The shown entry of a drop-down list ("" when none is selected).
+// The shown entry of a drop-down list ("" when none is selected), and all its entries.
 std::string ShownEntry(HWND dialog, int id);
+std::vector<std::string> Entries(HWND dialog, int id);
 
 // A mouse click on a button, box or radio button; returns once the dialog has handled it
 // (or after ten seconds, should the click open a modal window after all).

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "tests/support/bmp_bytes.h"
+#include "tests/support/saver_process.h"
 #include "tests/support/unix_fifo.h"
 
 TEST(DeviceNames, ADeviceNameIsADeviceInAnyFolderWithAnyExtensionOrTrailingBlanks)
@@ -40,4 +41,42 @@ TEST(RegularDiskFiles, AFileOpensAndDevicesPipesAndFoldersAreRefusedWithoutWaiti
         EXPECT_FALSE(IsRegularDiskFile(path)) << path;
         EXPECT_FALSE(OpenRegularDiskFile(path)) << path;
     }
+}
+
+// A name checked as a regular file and swapped for a FIFO before it is opened is still refused: the
+// opened handle has the last word. A host loop points a symbolic link at a file and at a FIFO in
+// turn, as fast as it can, while the name is opened again and again.
+TEST(RegularDiskFiles, ANameSwappedForAPipeBetweenItsCheckAndItsOpeningIsStillRefused)
+{
+    const UnixFifo fifo;
+    ASSERT_TRUE(fifo.Made());
+    const UniqueFile writer = fifo.HoldOpen();  // so that opening it for reading does not wait
+    ASSERT_TRUE(writer);
+    const std::string stem = "/tmp/tavrix_swap_" + std::to_string(GetCurrentProcessId());
+    const bmp_bytes::TempFile file("Z:" + stem + "_file", {'B', 'M'});
+    const bmp_bytes::TempFile running("Z:" + stem + "_running", {1});  // the loop goes on while this is there
+    ASSERT_TRUE(file.written() && running.written());
+    const std::string link = stem + "_link", fifoPath = std::string(fifo.path() + 2);
+    std::string loop = "/bin/sh -c \"while [ -e " + stem + "_running ]; do ln -sfn " + stem + "_file " + link +
+                       "; ln -sfn ";
+    for (char c : fifoPath) loop += c == '\\' ? '/' : c;
+    loop += " " + link + "; done; rm -f " + link + "\"";
+    ASSERT_GT(WinExec(loop.c_str(), SW_HIDE), 31u);
+    std::string windowsLink = "Z:" + link;
+    for (char& c : windowsLink)
+        if (c == '/') c = '\\';
+    ASSERT_TRUE(WaitUntil([&] { return !IsAbsent(windowsLink.c_str()); }, 30000));
+
+    int opened = 0, refused = 0;
+    for (int i = 0; i < 3000; ++i) {
+        const UniqueFile handle = OpenRegularDiskFile(windowsLink.c_str());
+        if (!handle) {
+            ++refused;
+            continue;
+        }
+        ++opened;
+        ASSERT_EQ(GetFileType(handle.get()), DWORD(FILE_TYPE_DISK)) << "after " << opened << " files opened";
+    }
+    EXPECT_GT(opened, 0) << "the name stood for the file at times";
+    EXPECT_GT(refused, 0) << "and for the FIFO at others";
 }

@@ -1,0 +1,162 @@
+// When things happen: the pictures' steps at each speed, late frames and stalls, the frame that is
+// asked for when the next step falls due, and a change of pictures every ChangeTime seconds.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "engine/animation_engine.h"
+#include "engine/engine_proc.h"
+#include "tests/support/engine_window.h"
+#include "tests/support/saver_process.h"
+#include "tests/support/screen.h"
+#include "tests/support/settings_file.h"
+
+using engine_window::EngineWindow;
+
+namespace {
+
+// The engine's clock in these tests: the test moves it, the machine's load cannot.
+DWORD fakeNow = 0;
+DWORD WINAPI FakeClock() { return fakeNow; }
+
+class EngineTiming : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        fakeNow = 1000000;
+        AnimationEngine::clock = FakeClock;
+    }
+    void TearDown() override { AnimationEngine::clock = timeGetTime; }
+
+    // An engine with one small moving picture at `speed` in a window of this thread, past its
+    // first change; frames come only when the test sends a tick.
+    const AnimationEngine* Start(EngineWindow& window, const char* speed, const char* pictures = "0")
+    {
+        settings_file::Reset({{"ChangeTime", "3600"}, {"Move", "1"}, {"Speed", speed}, {"Scale", "0"},
+                              {"Pictures", pictures}});
+        SendMessageA(window.get(), WM_TIMER, 1, 0);  // the background, then the engine
+        SendMessageA(window.get(), WM_TIMER, 1, 0);  // the first pictures
+        return dynamic_cast<const AnimationEngine*>(currentStage.get());
+    }
+
+    // Frames every `every` ms for `span` ms of the engine's clock; the steps the picture took.
+    static unsigned StepsOver(const EngineWindow& window, const AnimationEngine& engine, DWORD span, DWORD every)
+    {
+        const unsigned before = engine.SpriteAt(0).steps;
+        for (DWORD passed = 0; passed < span;) {
+            const DWORD step = std::min(every, span - passed);
+            fakeNow += step;
+            passed += step;
+            SendMessageA(window.get(), WM_TIMER, 1, 0);
+        }
+        return engine.SpriteAt(0).steps - before;
+    }
+};
+
+}  // namespace
+
+// Speed 9 steps every 10 ms, 5 every 50 ms, 0 every 100 ms, and "max." every millisecond, however
+// the frames fall: a late frame takes every step that came due. A stall of more than a quarter
+// second is not made up: the pictures go on from where they stood.
+TEST_F(EngineTiming, EachSpeedStepsOnScheduleLateFramesMakeUpTheStepsAndALongStallStartsAfresh)
+{
+    const struct {
+        const char* speed;
+        unsigned perSecond;
+    } speeds[] = {{"9", 100}, {"5", 20}, {"0", 10}, {"10", 1000}};
+    for (const auto& s : speeds) {
+        for (const DWORD every : {1u, 37u}) {
+            EngineWindow window(1024, 768);
+            const AnimationEngine* engine = Start(window, s.speed);
+            ASSERT_TRUE(engine && engine->SpriteAt(0).bitmap) << "Speed " << s.speed;
+            EXPECT_EQ(StepsOver(window, *engine, 1000, every), s.perSecond)
+                << "Speed " << s.speed << ", a frame every " << every << " ms";
+        }
+    }
+
+    EngineWindow window(1024, 768);
+    const AnimationEngine* engine = Start(window, "9");
+    ASSERT_TRUE(engine);
+    EXPECT_EQ(StepsOver(window, *engine, 240, 240), 24u) << "a short stall is made up";
+    EXPECT_EQ(StepsOver(window, *engine, 400, 400), 1u) << "a long stall starts afresh";
+    EXPECT_EQ(engine->SpriteAt(0).lastStep, fakeNow);
+    EXPECT_EQ(StepsOver(window, *engine, 100, 1), 10u) << "and goes on at its speed";
+}
+
+// The engine asks for its next frame when the earliest of its pictures' next steps falls due: a
+// picture stepping every 10 ms is shown every 10 ms, not at the pace of the slowest speed.
+TEST_F(EngineTiming, TheNextFrameComesWhenTheEarliestStepFallsDue)
+{
+    for (const auto& [speed, interval] : {std::make_pair("9", 10u), std::make_pair("5", 50u), std::make_pair("0", 100u)}) {
+        EngineWindow window(1024, 768);
+        const AnimationEngine* engine = Start(window, speed, "2");
+        ASSERT_TRUE(engine && engine->SpriteAt(2).bitmap) << "Speed " << speed;
+        fakeNow = engine->SpriteAt(0).lastStep;
+        EXPECT_EQ(engine->NextFrameDelay(), interval) << "Speed " << speed << ", right after a step";
+        fakeNow += 3;
+        EXPECT_EQ(engine->NextFrameDelay(), interval - 3) << "Speed " << speed;
+        fakeNow += interval;
+        EXPECT_EQ(engine->NextFrameDelay(), 0u) << "Speed " << speed << ", a step is overdue";
+    }
+}
+
+namespace {
+
+// What the middle of the screen shows, on a 3 x 3 grid; empty while it is all black (a picture
+// being changed).
+std::vector<COLORREF> Middle()
+{
+    const ScreenShot shot;
+    std::vector<COLORREF> points;
+    bool anyColour = false;
+    for (int y = -60; y <= 60; y += 60) {
+        for (int x = -100; x <= 100; x += 100) {
+            points.push_back(shot.At(shot.Width() / 2 + x, shot.Height() / 2 + y));
+            anyColour = anyColour || points.back() != RGB(0, 0, 0);
+        }
+    }
+    return anyColour ? points : std::vector<COLORREF>();
+}
+
+// The milliseconds between the first `changes` picture changes a saver shows after its first picture.
+std::vector<DWORD> ChangeIntervals(int changes)
+{
+    std::vector<DWORD> intervals;
+    std::vector<COLORREF> shown;
+    DWORD shownSince = 0;
+    WaitUntil(
+        [&] {
+            const std::vector<COLORREF> now = Middle();
+            if (now.empty() || now == shown) return false;
+            const DWORD at = GetTickCount();
+            if (!shown.empty()) intervals.push_back(at - shownSince);
+            shown = now;
+            shownSince = at;
+            return int(intervals.size()) >= changes;
+        },
+        120000);
+    return intervals;
+}
+
+}  // namespace
+
+// The real saver, watched on the screen: a new picture every ChangeTime seconds, counted from the
+// end of one change to the next; never sooner, and not much later even on a busy machine.
+TEST(PictureChanges, ComeEveryChangeTimeSecondsNeitherSoonerNorMuchLater)
+{
+    for (const auto& [seconds, changes] : {std::make_pair(1, 5), std::make_pair(3, 3)}) {
+        settings_file::Reset({{"ChangeTime", std::to_string(seconds)}, {"Centered", "1"}, {"Move", "0"}});
+        SaverProcess saver(SaverPath(), "/s");
+        ASSERT_TRUE(WaitForSaverWindow(saver));
+        std::vector<DWORD> intervals = ChangeIntervals(changes);
+        ASSERT_EQ(int(intervals.size()), changes) << "ChangeTime " << seconds;
+        std::sort(intervals.begin(), intervals.end());
+        const DWORD median = intervals[intervals.size() / 2], wanted = 1000u * DWORD(seconds);
+        EXPECT_GE(intervals.front(), wanted * 9 / 10) << "ChangeTime " << seconds;
+        EXPECT_LE(median, wanted * 2) << "ChangeTime " << seconds;
+    }
+}
