@@ -3,6 +3,7 @@
 
 #include "engine/engine_proc.h"
 #include "imaging/backgrounds.h"
+#include "win32/monitors.h"
 
 namespace {
 
@@ -12,6 +13,7 @@ constexpr int kMissingPictureExitCode = 1;
 }  // namespace
 
 void (*AnimationEngine::frameDrawn)(const AnimationEngine& engine) = nullptr;
+DWORD(WINAPI* AnimationEngine::clock)() = timeGetTime;
 
 // The pictures may be standing still, with no frame tick to come: the first notice asks for one.
 // Asking again while the change waits would put that tick off for good when the change timer
@@ -36,10 +38,12 @@ AnimationEngine::AnimationEngine(HWND window) : SaverStage(window)
         // Steps of 10 ms and less need a fine clock.
         timeBeginPeriod(1);
 
-        RECT client{};
+        // The pictures move over the primary monitor; the background and its copy cover them all.
+        const RECT stage = PrimaryInClient(window);
+        stageOrigin = {stage.left, stage.top};
+        screenWidth = stage.right - stage.left;
+        screenHeight = stage.bottom - stage.top;
         GetClientRect(window, &client);
-        screenHeight = client.bottom;
-        screenWidth = client.right;
         pictureCount = 9;  // recounted from the module at the first change
 
         // Pictures bring their own palettes; the window's is given back at the end.
@@ -49,7 +53,7 @@ AnimationEngine::AnimationEngine(HWND window) : SaverStage(window)
     }
     scaleFactor = ScaleFactorFor(settings->Scale, screenWidth);
     // The painted background, for wiping pictures and trails away.
-    screenCopy = CaptureScreen(window, screenWidth, screenHeight);
+    screenCopy = CaptureScreen(window, client.right, client.bottom);
     if (screenCopy) {
         WindowDc dc(window);
         screenSource.emplace(dc.get(), screenCopy.get());
@@ -88,7 +92,7 @@ int AnimationEngine::OnTimer(HWND window)
 #endif
     // A tick that a modal loop dispatches in the middle of a change (the "Error" box) draws nothing.
     if (stopped || busy) return 1;
-    if (changeDue || StepsDue(timeGetTime())) {
+    if (changeDue || StepsDue(clock())) {
         WindowDc dc(window);
         DrawFrame(dc.get());
     }
@@ -107,7 +111,8 @@ bool AnimationEngine::OnPaint(HWND window)
         if (settings->WipeEffect) {
             PatBlt(dc, lost.left, lost.top, lost.right - lost.left, lost.bottom - lost.top, BLACKNESS);
         } else {
-            CopyFromScreenCopy(dc, lost.left, lost.top, lost.right - lost.left, lost.bottom - lost.top);
+            CopyFromScreenCopy(dc, lost.left - stageOrigin.x, lost.top - stageOrigin.y, lost.right - lost.left,
+                               lost.bottom - lost.top);
         }
         for (unsigned slot = 0; slot <= LastSlot(); ++slot) ShowSprite(dc, slot);
     }
@@ -154,15 +159,20 @@ bool AnimationEngine::StepsDue(DWORD now) const
     return false;
 }
 
-// The tick comes when the earliest picture's next step falls due; standing pictures need no tick
-// until the change timer asks for one.
+// Standing pictures need no tick until the change timer asks for one.
 void AnimationEngine::ScheduleNextFrame()
 {
     if (!settings->Move || !sprites[0].bitmap) {
         StopFrameTimer();
         return;
     }
-    const DWORD now = timeGetTime();
+    const DWORD wait = NextFrameDelay();
+    ScheduleFrame(wait > 0 ? wait : 1);
+}
+
+DWORD AnimationEngine::NextFrameDelay() const
+{
+    const DWORD now = clock();
     DWORD wait = StepInterval(0);  // the slowest interval
     for (unsigned slot = 0; slot <= LastSlot(); ++slot) {
         const Sprite& sprite = sprites[slot];
@@ -171,7 +181,7 @@ void AnimationEngine::ScheduleNextFrame()
         const DWORD untilDue = StepDue(now, sprite.lastStep, sprite.stepInterval) ? 0 : due - now;
         if (untilDue < wait) wait = untilDue;
     }
-    ScheduleFrame(wait > 0 ? wait : 1);
+    return wait;
 }
 
 // A picture missing from the module ends the run; the loader has already said so. The
@@ -192,7 +202,7 @@ void AnimationEngine::DrawFrame(HDC dc)
         SelectPalette(dc, sprites[LastSlot()].palette.get(), FALSE);
         RealizePalette(dc);
     }
-    const DWORD now = timeGetTime();  // after the change, which loaded the pictures
+    const DWORD now = clock();  // after the change, which loaded the pictures
     for (unsigned slot = 0; slot <= LastSlot(); ++slot) DrawSprite(dc, slot, now);
     if (frameDrawn) frameDrawn(*this);
 }

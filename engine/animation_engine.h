@@ -60,9 +60,13 @@ public:
     bool OnPaint(HWND window) override;
 
     const Sprite& SpriteAt(unsigned slot) const { return sprites[slot]; }
+    // Milliseconds until the next frame is due: when the earliest picture's next step falls due.
+    DWORD NextFrameDelay() const;
 
     // Benchmarks watch every drawn frame through this; the saver leaves it empty.
     static void (*frameDrawn)(const AnimationEngine& engine);
+    // The millisecond clock that times the pictures' steps: timeGetTime, unless a test sets its own.
+    static DWORD(WINAPI* clock)();
 
 #ifdef TAVRIX_BENCH_OLD_PACING
     // Benchmark builds only: frames paced as the first version did, to measure against
@@ -109,8 +113,12 @@ private:
     void CopyFromScreenCopy(HDC dc, int x, int y, int width, int height);
 
     UINT_PTR changeTimerId = 0;
+    // The pictures' stage: the primary monitor, where the window shows it. Pictures, trails and
+    // clips are reckoned from its top-left corner, `stageOrigin` in the window.
+    POINT stageOrigin{0, 0};
     int screenHeight = 0;
     int screenWidth = 0;
+    RECT client{};  // the whole window, over every monitor
     UINT nextPicture = 0;
     UINT pictureCount = 0;
     Sprite sprites[kSpriteSlots];

@@ -53,7 +53,8 @@ void AnimationEngine::ChangePictures(HDC dc)
     PictureName prefix;
     pictureCount = CountPictures(prefix);
     for (unsigned slot = 0; slot <= LastSlot(); ++slot) EraseSprite(dc, slot);
-    if (settings->WipeEffect) BitBlt(dc, 0, 0, screenWidth, screenHeight, nullptr, 0, 0, BLACKNESS);
+    // The wipe blacks out every monitor; the pictures bring the background back on the primary.
+    if (settings->WipeEffect) BitBlt(dc, 0, 0, client.right, client.bottom, nullptr, 0, 0, BLACKNESS);
 
     const bool loaded = settings->Random ? LoadRandomPictures(prefix) : LoadPicturesInOrder(prefix);
     if (!loaded) {
@@ -108,7 +109,7 @@ bool AnimationEngine::LoadSprite(const char* name, unsigned slot)
     sprite.width = ScaledSize(size.bmWidth, scaleFactor);
     PlaceSprite(sprite);
     sprite.stepInterval = StepInterval(settings->Speed);
-    sprite.lastStep = timeGetTime();
+    sprite.lastStep = clock();
     sprite.steps = 0;
     return true;
 }
@@ -174,10 +175,11 @@ void AnimationEngine::ShowSprite(HDC dc, unsigned slot)
     const int fromWidth = UnscaledSize(sprite.width, scaleFactor);
     const int fromHeight = UnscaledSize(sprite.height, scaleFactor);
     const HDC from = sprite.source->get();
+    const int x = stageOrigin.x + to.x, y = stageOrigin.y + to.y;
     if (to.width == fromWidth && to.height == fromHeight) {
-        BitBlt(dc, to.x, to.y, to.width, to.height, from, 0, 0, SRCCOPY);
+        BitBlt(dc, x, y, to.width, to.height, from, 0, 0, SRCCOPY);
     } else {
-        StretchBlt(dc, to.x, to.y, to.width, to.height, from, 0, 0, fromWidth, fromHeight, SRCCOPY);
+        StretchBlt(dc, x, y, to.width, to.height, from, 0, 0, fromWidth, fromHeight, SRCCOPY);
     }
 }
 
@@ -212,13 +214,16 @@ void AnimationEngine::ExcludeSpritesAbove(HDC dc, unsigned slot)
 void AnimationEngine::ExcludeSprites(HDC dc, unsigned first, unsigned skipped)
 {
     if (!visible || !covered) return;  // keep the clip we have rather than lose all clipping
-    SetRectRgn(visible.get(), 0, 0, screenWidth + 1, screenHeight + 1);
+    // The whole window, in the stage's coordinates (with one monitor, the stage itself).
+    SetRectRgn(visible.get(), -stageOrigin.x, -stageOrigin.y, client.right - stageOrigin.x + 1,
+               client.bottom - stageOrigin.y + 1);
     for (unsigned slot = first; slot <= LastSlot(); ++slot) {
         if (slot == skipped) continue;
         const Destination other = SpriteDestination(sprites[slot]);
         SetRectRgn(covered.get(), other.x, other.y, other.x + other.width, other.y + other.height);
         CombineRgn(visible.get(), visible.get(), covered.get(), RGN_DIFF);
     }
+    OffsetRgn(visible.get(), stageOrigin.x, stageOrigin.y);  // the clip is in the window's coordinates
     // The DC keeps its own copy of the region.
     SelectClipRgn(dc, visible.get());
 }
@@ -233,7 +238,10 @@ void AnimationEngine::RestoreTrail(HDC dc, unsigned slot, int px, int py)
     CopyFromScreenCopy(dc, columnX, py, sprite.stepX, sprite.height + sprite.stepY);
 }
 
+// x and y on the stage; the copy holds the whole window.
 void AnimationEngine::CopyFromScreenCopy(HDC dc, int x, int y, int width, int height)
 {
+    x += stageOrigin.x;
+    y += stageOrigin.y;
     if (screenSource && *screenSource) BitBlt(dc, x, y, width, height, screenSource->get(), x, y, SRCCOPY);
 }

@@ -8,6 +8,7 @@
 #include "host/password.h"
 #include "resources/resource_ids.h"
 #include "settings/config_dialog.h"
+#include "win32/monitors.h"
 
 HostState hostState;
 
@@ -101,21 +102,16 @@ int RunSaverWindow(HWND parent)
     const char* title = kFullScreenTitle;
     DWORD style = WS_POPUP | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
     DWORD extendedStyle = WS_EX_TOPMOST;
-    int width = 0;
-    int height = 0;
+    RECT place = {};
     if (parent != nullptr) {
-        RECT client = {};
-        GetClientRect(parent, &client);
-        width = client.right;
-        height = client.bottom;
+        GetClientRect(parent, &place);
         style = WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN;
         extendedStyle = 0;
         title = kPreviewTitle;
         hostState.isPreview = 1;
         hostState.previewParent = parent;
     } else {
-        width = GetSystemMetrics(SM_CXSCREEN);
-        height = GetSystemMetrics(SM_CYSCREEN);
+        place = VirtualScreen();  // every monitor: nothing of the desktop may show
     }
     FullScreenTurn turn;
     if (!hostState.isPreview) {
@@ -124,8 +120,10 @@ int RunSaverWindow(HWND parent)
     }
 
     if (RegisterSaverClass()) {
-        hostState.saverWindow = CreateWindowExA(extendedStyle, kSaverWindowClass, title, style, 0, 0, width, height,
-                                                parent, nullptr, hostState.instance, nullptr);
+        hostState.saverWindow =
+            CreateWindowExA(extendedStyle, kSaverWindowClass, title, style, place.left, place.top,
+                            place.right - place.left, place.bottom - place.top, parent, nullptr, hostState.instance,
+                            nullptr);
     }
     int exitCode = kNoWindow;
     if (hostState.saverWindow != nullptr) {

@@ -9,7 +9,7 @@ packages=(
   cmake ninja-build g++
   g++-mingw-w64-i686-win32 g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix binutils-mingw-w64
   googletest
-  wine64 wine32:i386 xvfb x11-utils xdotool imagemagick
+  wine64 wine32:i386 xvfb xserver-xephyr x11-utils xdotool imagemagick python3
   nsis zip unzip gifsicle
 )
 backports=/etc/apt/sources.list.d/tavrix-bookworm-backports.sources

@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
 # Takes the README's picture of the configuration dialog with default settings: docs/config-dialog.png.
 # Runs the 64-bit twin in a private Wine session on a virtual display. TAVRIX_BUILD_DIR chooses the build folder.
+#   tools/screenshot-dialog.sh [output.png] [dpi]      dpi: the display's, as Windows' scaling sets it (96)
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 build=${TAVRIX_BUILD_DIR:-$top/build}
 output=${1:-$top/docs/config-dialog.png}
+dpi=${2:-96}
 title="Bildschirmschoner Einstellungen"
 
 "$top/tools/build.sh"
@@ -18,6 +20,8 @@ finish() {
 trap finish EXIT
 echo "Starting a private Wine session..."
 wine_session_start
+
+"$WINE64" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
 
 # A fresh prefix holds no settings file: the dialog shows the defaults.
 "$WINE64" "$build/win64/tavrixsaver.scr" /c >/dev/null 2>&1 &

@@ -45,20 +45,32 @@ test_shard() {  # side, shard, shards, ctest arguments...
   }
   wine_session_start
   cd "${folder[$side]}"
-  local select=(-I "$shard,100000,$count") prefix32=0 status=0
+  local select=(-I "$shard,100000,$count") status=0 wanted=("$@")
+  asked() { ctest -N "${select[@]}" -L "$1" "${wanted[@]}" | grep -q 'Total Tests: [1-9]'; }
   # The cases labelled "prefix32" run in a 32-bit Windows (see tests/CMakeLists.txt), made while
-  # the others run, and only when one of them is asked for.
-  if ctest -N "${select[@]}" -L prefix32 "$@" | grep -q 'Total Tests: [1-9]'; then
-    prefix32=1
-    wine_session_start_prefix32 "$build/test32/prefix32"
-  fi
-  run_ctest "${select[@]}" -LE prefix32 "$@" || status=$?
+  # the others run; those labelled "two-monitors" last, on a display with two monitors. Each only
+  # when one of its cases is asked for.
+  local prefix32=0 monitors=0
+  asked prefix32 && prefix32=1
+  asked two-monitors && monitors=1
+  [ $prefix32 -eq 0 ] || wine_session_start_prefix32 "$build/test32/prefix32"
+  run_ctest "${select[@]}" -LE 'prefix32|two-monitors' "$@" || status=$?
   if [ $prefix32 -eq 1 ]; then
     wine_session_finish_prefix32
     run_ctest "${select[@]}" -L prefix32 "$@" || status=$?
   fi
+  if [ $monitors -eq 1 ]; then
+    wine_session_use_two_monitors
+    run_ctest "${select[@]}" -L two-monitors "$@" || status=$?
+  fi
   return $status
 }
+
+# One prefix made for all sessions, each of which starts on a copy of it.
+export TAVRIX_WINE_TEMPLATE="$build/wine-template"
+trap 'rm -rf "$TAVRIX_WINE_TEMPLATE"' EXIT
+echo "Making a Wine prefix for the test sessions..."
+(source "$top/tools/wine-session.sh" && wine_session_make_template "$TAVRIX_WINE_TEMPLATE")
 
 runs=()
 for side in "${sides[@]}"; do
@@ -68,7 +80,8 @@ done
 # A single run reports as it goes; several write a log each, shown once all are done.
 if [ ${#runs[@]} -eq 1 ]; then
   echo "Testing ${program[${sides[0]}]} in a private Wine session..."
-  test_shard ${runs[0]} "$@"
+  # shellcheck disable=SC2086  # side, shard and count are words
+  (test_shard ${runs[0]} "$@")
   exit
 fi
 
@@ -79,7 +92,7 @@ for run in "${runs[@]}"; do
   test_shard "$side" "$shard" "$count" "$@" >"${logs[-1]}" 2>&1 &
   pids+=($!)
 done
-trap 'kill "${pids[@]}" 2>/dev/null; wait' EXIT
+trap 'kill "${pids[@]}" 2>/dev/null; wait; rm -rf "$TAVRIX_WINE_TEMPLATE"' EXIT
 echo "Testing in ${#runs[@]} private Wine sessions side by side (logs: $build/test-*.log)..."
 
 statuses=()
@@ -88,7 +101,7 @@ for pid in "${pids[@]}"; do
   wait "$pid" || status=$?
   statuses+=($status)
 done
-trap - EXIT
+trap 'rm -rf "$TAVRIX_WINE_TEMPLATE"' EXIT
 cat "${logs[@]}"
 failed=0
 for i in "${!runs[@]}"; do

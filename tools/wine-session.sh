@@ -5,6 +5,7 @@ WINE64=/usr/lib/wine/wine64
 WINESERVER64=/usr/lib/wine/wineserver64
 WINE32=/usr/lib/wine/wine
 wine_session_xvfb_pid=""
+wine_session_xephyr_pid=""
 wine_session_server_pid=""
 wine_session_dir=""
 wine_session_server_dir=""
@@ -51,27 +52,74 @@ wine_session_start_xvfb() {
   wine_session_wait_for_display
 }
 
+# Two monitors side by side for the rest of the session: the primary 1024x768 and 800x600 to its
+# right, the two screens of an Xephyr joined by Xinerama, shown inside the session's own display.
+# Wine takes its monitors from Xinerama (UseXRandR=N, set for every prefix); the server and the
+# desktop start afresh on the new display.
+wine_session_use_two_monitors() {
+  local numbered="$wine_session_dir/two-monitors" tries=200
+  Xephyr -displayfd 4 +xinerama -screen 1024x768 -screen 800x600 -nolisten tcp -ac 4>"$numbered" >/dev/null 2>&1 &
+  wine_session_xephyr_pid=$!
+  until [ -s "$numbered" ]; do
+    tries=$((tries - 1))
+    [ $tries -gt 0 ] && kill -0 "$wine_session_xephyr_pid" 2>/dev/null ||
+      { echo "Xephyr did not start" >&2; return 1; }
+    sleep 0.05
+  done
+  wine_session_stop_anchor
+  wine_session_stop_server
+  export DISPLAY=":$(head -n 1 "$numbered")"
+  wine_session_wait_for_display
+  wine_session_start_server
+  wine_session_start_anchor
+}
+
 # wine_session_start [use-own-display]: with an argument "user-display" and DISPLAY set,
-# the caller's display is used; otherwise a virtual 1024x768 one.
+# the caller's display is used; otherwise a virtual 1024x768 one. With TAVRIX_WINE_TEMPLATE naming
+# a prefix that wine_session_make_template made, the session's prefix is a copy of it.
 wine_session_start() {
   wine_session_dir=$(mktemp -d /tmp/tavrix-wine.XXXXXX)
   export WINEPREFIX="$wine_session_dir/prefix"
   export WINEDEBUG=-all,err+winediag
   export WINEDLLOVERRIDES="winealsa.drv,winepulse.drv=d;winemenubuilder.exe=d;mscoree,mshtml="
-  mkdir -p "$WINEPREFIX"
   if [ "${1:-}" = user-display ] && [ -n "${DISPLAY:-}" ]; then
     :
   else
     wine_session_start_xvfb
   fi
+  if [ -n "${TAVRIX_WINE_TEMPLATE:-}" ]; then
+    cp -a "$TAVRIX_WINE_TEMPLATE" "$WINEPREFIX"
+  else
+    wine_session_make_prefix
+  fi
+  wine_session_start_server
+  wine_session_start_anchor
+}
+
+# Makes and configures the prefix WINEPREFIX, on a server of its own that is stopped again:
+# making it leaves two service managers behind, and then every program start can wait many
+# seconds, so the session starts afresh on the finished prefix.
+wine_session_make_prefix() {
+  mkdir -p "$WINEPREFIX"
   wine_session_start_server
   "$WINE64" wineboot -i >"$wine_session_dir/boot.log" 2>&1
   wine_session_configure_prefix "$WINE64"
-  # Making the prefix leaves two service managers behind, and then every program start can wait
-  # many seconds: the session starts afresh on the finished prefix.
   wine_session_stop_server
-  wine_session_start_server
-  wine_session_start_anchor
+}
+
+# A prefix at $1 for sessions to copy (TAVRIX_WINE_TEMPLATE): made once, it spares each session
+# the seconds of CPU that making one takes. Needs a display, as making a prefix does.
+wine_session_make_template() {
+  local template=$1
+  wine_session_dir=$(mktemp -d /tmp/tavrix-wine.XXXXXX)
+  export WINEPREFIX="$wine_session_dir/prefix"
+  export WINEDEBUG=-all,err+winediag
+  export WINEDLLOVERRIDES="winealsa.drv,winepulse.drv=d;winemenubuilder.exe=d;mscoree,mshtml="
+  wine_session_start_xvfb
+  wine_session_make_prefix
+  rm -rf "$template"
+  mv "$WINEPREFIX" "$template"
+  wine_session_stop
 }
 
 # A hidden window for the whole session keeps Wine's desktop process from leaving between programs.
@@ -133,6 +181,8 @@ wine_session_configure_prefix() {
   "$wine" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
   # A crashing program ends quietly instead of waiting for someone to close a dialog.
   "$wine" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
+  # Monitors from Xinerama, where a display has several (XRandR reports them as one).
+  "$wine" reg add 'HKCU\Software\Wine\X11 Driver' /v UseXRandR /t REG_SZ /d N /f >/dev/null 2>&1
   # No debugger attaches to a fault: the program's own fault handling runs, as on a plain machine.
   "$wine" reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger /t REG_SZ \
     /d 'no-debugger-installed.exe' /f >/dev/null 2>&1
@@ -191,6 +241,13 @@ wine_session_end_process() {
   wait "$pid" 2>/dev/null || true
 }
 
+wine_session_stop_anchor() {
+  [ -n "$wine_session_anchor_pid" ] || return 0
+  kill "$wine_session_anchor_pid" 2>/dev/null || true
+  wine_session_end_process "$wine_session_anchor_pid"
+  wine_session_anchor_pid=""
+}
+
 wine_session_stop() {
   if [ -n "$wine_session_prefix32_boot_pid" ]; then
     wine_session_end_process "$wine_session_prefix32_boot_pid"
@@ -199,12 +256,13 @@ wine_session_stop() {
   wine_session_stop_prefix32_server
   [ -n "$wine_session_prefix32" ] && rm -rf "$wine_session_prefix32"
   wine_session_prefix32=""
-  if [ -n "$wine_session_anchor_pid" ]; then
-    kill "$wine_session_anchor_pid" 2>/dev/null || true
-    wine_session_end_process "$wine_session_anchor_pid"
-    wine_session_anchor_pid=""
-  fi
+  wine_session_stop_anchor
   wine_session_stop_server
+  if [ -n "$wine_session_xephyr_pid" ]; then
+    kill "$wine_session_xephyr_pid" 2>/dev/null || true
+    wine_session_end_process "$wine_session_xephyr_pid"
+    wine_session_xephyr_pid=""
+  fi
   if [ -n "$wine_session_xvfb_pid" ]; then
     kill "$wine_session_xvfb_pid" 2>/dev/null || true
     wine_session_end_process "$wine_session_xvfb_pid"

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <fstream>
 #include <map>
 #include <memory>
@@ -57,6 +58,10 @@ TEST_F(ConfigDialog, OpensOnTheDefaultsInGermanItsSwitchesActOnTheirOwnControlsA
     EXPECT_EQ(TextOf(dialog, IDC_SIZE_ORIGINAL), "Originalgr\xF6\xDF" "e");
     EXPECT_EQ(ShownEntry(dialog, IDC_STYLE), "Quillmark, Farbe (ab 256 Farben)");
     EXPECT_EQ(ShownEntry(dialog, IDC_SPEED), "100");
+    EXPECT_EQ(Entries(dialog, IDC_SPEED), (std::vector<std::string>{"10", "20", "30", "40", "50", "60", "70", "80",
+                                                                     "90", "100", "max."}));
+    EXPECT_EQ(Entries(dialog, IDC_PICTURES),
+              (std::vector<std::string>{"1", "2", "3", "4", "5", "6", "7", "8", "9"}));
     EXPECT_EQ(TextOf(dialog, IDC_CHANGE_TIME), "10");
     SendMessageA(GetDlgItem(dialog, IDC_CHANGE_TIME), WM_CHAR, 'x', 0);
     EXPECT_EQ(TextOf(dialog, IDC_CHANGE_TIME), "10") << "the seconds field takes digits only";
@@ -179,4 +184,88 @@ TEST_F(ConfigDialog, TheConfigureCommandHasTheForegroundWindowOwnTheDialogAndNoA
         WaitUntil([&] { return !saver_->Running(); }, 10000, true);
         EXPECT_EQ(saver_->WaitForExit(), 0u);
     }
+}
+
+namespace {
+
+// What a control needs around its text: a box or circle before the text of a check box or radio
+// button, a frame's margins, a push button's edges. In pixels at `dpi`.
+int TextRoom(const std::string& kind, LONG style, int width, int dpi)
+{
+    const int scaled = MulDiv(1, dpi, 96);
+    if (kind != "button") return width;
+    switch (style & BS_TYPEMASK) {
+    case BS_AUTOCHECKBOX:
+    case BS_AUTORADIOBUTTON: return width - MulDiv(13 + 5, dpi, 96);
+    case BS_GROUPBOX: return width - MulDiv(2 * 7, dpi, 96);
+    default: return width - 4 * scaled;
+    }
+}
+
+// Each shown control's text against the room it has, and each pair of controls that overlap; ""
+// when all is well. Texts are measured in the dialog's own font, "MS Sans Serif" 8 points.
+std::string Crowding(HWND dialog, int dpi)
+{
+    WindowDc screen(nullptr);
+    UniqueMemoryDc measure(CreateCompatibleDC(screen.get()));
+    const HFONT font = CreateFontA(-MulDiv(8, dpi, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET,
+                                   OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH,
+                                   "MS Sans Serif");
+    const UniqueHandle<GdiObjectTraits<HFONT>> owned(font);
+    SelectedObject selected(measure.get(), font);
+    std::string problems;
+    std::vector<std::pair<HWND, RECT>> placed;
+    for (HWND control = GetWindow(dialog, GW_CHILD); control; control = GetWindow(control, GW_HWNDNEXT)) {
+        if (!IsWindowVisible(control)) continue;
+        char kindText[32] = {};
+        GetClassNameA(control, kindText, sizeof kindText);
+        std::string kind = kindText;
+        for (char& c : kind) c = char(std::tolower(static_cast<unsigned char>(c)));
+        const LONG style = GetWindowLongA(control, GWL_STYLE);
+        RECT box{};
+        GetWindowRect(control, &box);
+        const std::string text = TextOf(control);
+        const bool frame = kind == "button" && (style & BS_TYPEMASK) == BS_GROUPBOX;
+        if (!frame) placed.push_back({control, box});
+        if (text.empty() || kind == "edit" || kind == "combobox") continue;
+        RECT needed{0, 0, TextRoom(kind, style, box.right - box.left, dpi), 0};
+        const bool wraps = kind == "static" && (style & SS_TYPEMASK) == SS_LEFT;
+        DrawTextA(measure.get(), text.c_str(), -1, &needed, DT_CALCRECT | (wraps ? DT_WORDBREAK : DT_SINGLELINE));
+        const int room = TextRoom(kind, style, box.right - box.left, dpi);
+        const int rows = frame ? needed.bottom : needed.bottom - needed.top;
+        if (needed.right > room || (!frame && rows > box.bottom - box.top))
+            problems += "\"" + text + "\" needs " + std::to_string(needed.right) + " x " + std::to_string(rows) +
+                        ", has " + std::to_string(room) + " x " + std::to_string(box.bottom - box.top) + "; ";
+    }
+    for (size_t i = 0; i < placed.size(); ++i) {
+        for (size_t j = i + 1; j < placed.size(); ++j) {
+            RECT both{};
+            if (IntersectRect(&both, &placed[i].second, &placed[j].second))
+                problems += "\"" + TextOf(placed[i].first) + "\" overlaps \"" + TextOf(placed[j].first) + "\"; ";
+        }
+    }
+    return problems;
+}
+
+}  // namespace
+
+// At any display scaling the dialog stays readable: every text fits its control and no control
+// lies over another, at 96 dpi and at 144 (150 %). The program asks Windows for the screen's own
+// pixels (its manifest), so the dialog grows with its font.
+TEST_F(ConfigDialog, AtOneAndAHalfTimesTheDpiEveryTextFitsItsControlAndNoControlsOverlap)
+{
+    ScopeExit usual([] { WriteUserRegistryNumber("Control Panel\\Desktop", "LogPixels", 96); });
+    std::map<int, LONG> widths;
+    for (const int dpi : {96, 144}) {
+        SCOPED_TRACE(std::to_string(dpi) + " dpi");
+        WriteUserRegistryNumber("Control Panel\\Desktop", "LogPixels", DWORD(dpi));
+        HWND dialog = Open();
+        ASSERT_NE(dialog, nullptr);
+        RECT client{};
+        GetClientRect(dialog, &client);
+        widths[dpi] = client.right;
+        EXPECT_EQ(Crowding(dialog, dpi), "");
+        EXPECT_EQ(ClickAndWaitForExit(dialog, IDCANCEL), 0u);
+    }
+    EXPECT_NEAR(double(widths[144]) / double(widths[96]), 1.5, 0.1) << "the dialog grows with the display's dpi";
 }

@@ -67,6 +67,14 @@ void WriteUserRegistry(const char* key, const char* name, const char* text)
     RegCloseKey(opened);
 }
 
+void WriteUserRegistryNumber(const char* key, const char* name, DWORD number)
+{
+    HKEY opened = nullptr;
+    if (RegCreateKeyA(HKEY_CURRENT_USER, key, &opened) != ERROR_SUCCESS) return;
+    RegSetValueExA(opened, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number), sizeof number);
+    RegCloseKey(opened);
+}
+
 std::string FileText(const std::string& path)
 {
     std::ifstream file(path, std::ios::binary);

@@ -19,8 +19,9 @@ std::string SaverPath();
 std::string InWindowsFolder(const char* name);
 std::string Win98SaverPath();
 
-// Sets a text value under HKEY_CURRENT_USER, or deletes it when `text` is null.
+// Sets a text value under HKEY_CURRENT_USER, or deletes it when `text` is null; or a number.
 void WriteUserRegistry(const char* key, const char* name, const char* text);
+void WriteUserRegistryNumber(const char* key, const char* name, DWORD number);
 
 // A file's bytes as they are on disk; "" when it cannot be read.
 std::string FileText(const std::string& path);

@@ -106,7 +106,11 @@ int main()
     std::printf("screen %dx%d\n", GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
     Measure("load a picture from the module", 64, LoadEveryPicture);
     Measure("paint the blue gradient (one brush a row)", 20,
-            [&](int) { PaintGradient(window, dc, RGB(0, 0, 255), RGB(0, 0, 0)); });
+            [&](int) {
+                RECT client{};
+                GetClientRect(window, &client);
+                PaintGradient(dc, client, RGB(0, 0, 255), RGB(0, 0, 0));
+            });
     Measure("copy the window (the background copy)", 20, [&](int) {
         CaptureScreen(window, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
     });
