@@ -111,8 +111,8 @@ bool AnimationEngine::OnPaint(HWND window)
         if (settings->WipeEffect) {
             PatBlt(dc, lost.left, lost.top, lost.right - lost.left, lost.bottom - lost.top, BLACKNESS);
         } else {
-            CopyFromScreenCopy(dc, lost.left - stageOrigin.x, lost.top - stageOrigin.y, lost.right - lost.left,
-                               lost.bottom - lost.top);
+            CopyFromScreenCopy(dc, lost.left - stageOrigin.x, lost.top - stageOrigin.y,
+                               lost.right - lost.left, lost.bottom - lost.top);
         }
         for (unsigned slot = 0; slot <= LastSlot(); ++slot) ShowSprite(dc, slot);
     }

@@ -160,7 +160,8 @@ void AnimationEngine::DrawSprite(HDC dc, unsigned slot, DWORD now)
     if (settings->Move && StepDue(now, sprite.lastStep, sprite.stepInterval)) {
         // The uncovered trail must not paint over the other pictures.
         ExcludeOtherSprites(dc, slot);
-        while (StepSprite(sprite, now, screenWidth, screenHeight)) RestoreTrail(dc, slot, sprite.prevX, sprite.prevY);
+        while (StepSprite(sprite, now, screenWidth, screenHeight))
+            RestoreTrail(dc, slot, sprite.prevX, sprite.prevY);
     }
     ShowSprite(dc, slot);
 }

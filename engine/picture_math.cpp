@@ -129,6 +129,5 @@ Destination ProportionalDestination(int screenWidth, int screenHeight, int width
     }
     const int fittedWidth = static_cast<int>(static_cast<double>(ratio) * width);
     const int fittedHeight = static_cast<int>(static_cast<double>(ratio) * height);
-    return {(screenWidth - fittedWidth) / 2, (screenHeight - fittedHeight) / 2, fittedWidth,
-            fittedHeight};
+    return {(screenWidth - fittedWidth) / 2, (screenHeight - fittedHeight) / 2, fittedWidth, fittedHeight};
 }

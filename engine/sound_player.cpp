@@ -35,8 +35,8 @@ BOOL SoundPlayer::PlayMidiFile(HWND window, const char* path)
     open.wDeviceID = 0;
     open.lpstrDeviceType = "sequencer";
     open.lpstrElementName = path;
-    if (mciSendCommandA(0, MCI_OPEN, MCI_OPEN_TYPE | MCI_OPEN_ELEMENT,
-                        reinterpret_cast<DWORD_PTR>(&open)) != 0) {
+    if (mciSendCommandA(0, MCI_OPEN, MCI_OPEN_TYPE | MCI_OPEN_ELEMENT, reinterpret_cast<DWORD_PTR>(&open)) !=
+        0) {
         return FALSE;
     }
     deviceId = open.wDeviceID;
@@ -44,8 +44,7 @@ BOOL SoundPlayer::PlayMidiFile(HWND window, const char* path)
     // Without a MIDI output port the sequencer would play into nothing.
     MCI_STATUS_PARMS status{};
     status.dwItem = MCI_SEQ_STATUS_PORT;
-    if (mciSendCommandA(deviceId, MCI_STATUS, MCI_STATUS_ITEM,
-                        reinterpret_cast<DWORD_PTR>(&status)) != 0) {
+    if (mciSendCommandA(deviceId, MCI_STATUS, MCI_STATUS_ITEM, reinterpret_cast<DWORD_PTR>(&status)) != 0) {
         CloseDevice(deviceId);
         return FALSE;
     }

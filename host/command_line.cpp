@@ -5,7 +5,10 @@
 
 namespace {
 
-bool IsAboveSpace(char c) { return static_cast<unsigned char>(c) > ' '; }
+bool IsAboveSpace(char c)
+{
+    return static_cast<unsigned char>(c) > ' ';
+}
 
 bool IsControlOrSpace(char c)
 {
@@ -62,6 +65,7 @@ ModeChoice ChooseRunMode(const char* arguments)
 uint32_t ParseWindowHandle(const char* text)
 {
     uint32_t value = 0;
-    for (const char* p = text; *p >= '0' && *p <= '9'; ++p) value = value * 10u + static_cast<uint32_t>(*p - '0');
+    for (const char* p = text; *p >= '0' && *p <= '9'; ++p)
+        value = value * 10u + static_cast<uint32_t>(*p - '0');
     return value;
 }

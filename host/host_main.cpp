@@ -120,10 +120,9 @@ int RunSaverWindow(HWND parent)
     }
 
     if (RegisterSaverClass()) {
-        hostState.saverWindow =
-            CreateWindowExA(extendedStyle, kSaverWindowClass, title, style, place.left, place.top,
-                            place.right - place.left, place.bottom - place.top, parent, nullptr, hostState.instance,
-                            nullptr);
+        hostState.saverWindow = CreateWindowExA(
+            extendedStyle, kSaverWindowClass, title, style, place.left, place.top, place.right - place.left,
+            place.bottom - place.top, parent, nullptr, hostState.instance, nullptr);
     }
     int exitCode = kNoWindow;
     if (hostState.saverWindow != nullptr) {
@@ -161,7 +160,8 @@ int RunChosenMode(const ModeChoice& choice)
     case RunMode::ConfigOwned: return static_cast<int>(ShowConfigDialog(GetForegroundWindow()));
     case RunMode::Saver: return RunSaverWindow(nullptr);
     case RunMode::Preview: return RunPreview(choice.rest);
-    case RunMode::ChangePassword: return hostState.isWin9x ? RunChangePassword(choice.rest) : kBadCommandLine;
+    case RunMode::ChangePassword:
+        return hostState.isWin9x ? RunChangePassword(choice.rest) : kBadCommandLine;
     case RunMode::Invalid: break;
     }
     return kBadCommandLine;
@@ -182,4 +182,3 @@ int HostMain(HINSTANCE instance, const char* arguments)
     FaultGuard guard;
     return RunChosenMode(ChooseRunMode(arguments));
 }
-

@@ -16,7 +16,8 @@ void DetachInputMethod(HWND window)
     if (hostState.imeModule == nullptr) return;
     hostState.associateContext = reinterpret_cast<AssociateContextFunction>(
         reinterpret_cast<void*>(GetProcAddress(hostState.imeModule, "ImmAssociateContext")));
-    if (hostState.associateContext != nullptr) hostState.savedInputContext = hostState.associateContext(window, nullptr);
+    if (hostState.associateContext != nullptr)
+        hostState.savedInputContext = hostState.associateContext(window, nullptr);
 }
 
 void ReattachInputMethod(HWND window)
@@ -25,7 +26,10 @@ void ReattachInputMethod(HWND window)
         hostState.associateContext(window, hostState.savedInputContext);
 }
 
-void RememberCursorPosition() { GetCursorPos(&hostState.referencePoint); }
+void RememberCursorPosition()
+{
+    GetCursorPos(&hostState.referencePoint);
+}
 
 LRESULT OnCreate(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
@@ -54,7 +58,8 @@ LRESULT OnHelpRequest(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (!hostState.isPreview) return EngineProc(window, message, wParam, lParam);
     HWND parent = GetParent(window);
-    if (parent != nullptr && IsWindow(parent)) PostMessageA(parent, message, reinterpret_cast<WPARAM>(parent), lParam);
+    if (parent != nullptr && IsWindow(parent))
+        PostMessageA(parent, message, reinterpret_cast<WPARAM>(parent), lParam);
     return 1;
 }
 
@@ -81,7 +86,10 @@ LRESULT OnTimer(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 
 // ---- HostDefaultProc: input becomes close requests ----
 
-void RequestClose(HWND window) { PostMessageA(window, WM_CLOSE, 0, 0); }
+void RequestClose(HWND window)
+{
+    PostMessageA(window, WM_CLOSE, 0, 0);
+}
 
 LRESULT OnCloseRequest(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
@@ -153,7 +161,8 @@ LRESULT CALLBACK HostWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
 
 LRESULT HostDefaultProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if (hostState.isPreview || hostState.closeApproved) return DefWindowProcA(window, message, wParam, lParam);
+    if (hostState.isPreview || hostState.closeApproved)
+        return DefWindowProcA(window, message, wParam, lParam);
     if (message == WM_CLOSE) return OnCloseRequest(window, message, wParam, lParam);
     if (message == WM_VERIFY_PASSWORD) return OnVerifyPassword(window, message, wParam, lParam);
     if (hostState.verifying) return DefWindowProcA(window, message, wParam, lParam);

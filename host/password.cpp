@@ -1,9 +1,9 @@
 // The password machinery of the 95/98 family: verifier, saver-running notice, password change.
 #include "host/password.h"
 
-#include "win32/handles.h"
 #include "host/host_state.h"
 #include "host/host_window.h"
+#include "win32/handles.h"
 
 namespace {
 
@@ -35,7 +35,6 @@ void LoadVerifier()
     else
         DisarmPasswordCheck();
 }
-
 
 // Timer messages already queued would otherwise run the engine behind the dialog's back first.
 void DropQueuedTimerMessages(HWND window)

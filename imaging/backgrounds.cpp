@@ -69,7 +69,9 @@ void PaintChosenBackground(HDC dc, const std::vector<RECT>& areas, const SaverSe
     case BackgroundChoice::BlueFade: GradientOver(dc, areas, kBlue, kBlack); break;
     case BackgroundChoice::WhiteFade: GradientOver(dc, areas, kWhite, kBlack); break;
     case BackgroundChoice::Desktop: break;
-    case BackgroundChoice::OwnBitmap: PaintBitmap(dc, areas, settings.OwnBitmap, settings.Tiles != 0, stop); break;
+    case BackgroundChoice::OwnBitmap:
+        PaintBitmap(dc, areas, settings.OwnBitmap, settings.Tiles != 0, stop);
+        break;
     case BackgroundChoice::OwnColours: GradientOver(dc, areas, settings.Color1, settings.Color2); break;
     default: break;
     }
@@ -89,7 +91,8 @@ int PaintBackground(HWND window, const SaverSettings& settings, const LoadStop& 
 void PaintGradient(HDC dc, const RECT& area, COLORREF top, COLORREF bottom)
 {
     const int height = area.bottom - area.top;
-    for (int row = 0; row < height; ++row) PaintBand(dc, area, row, GradientRowColour(top, bottom, height, row));
+    for (int row = 0; row < height; ++row)
+        PaintBand(dc, area, row, GradientRowColour(top, bottom, height, row));
 }
 
 void PaintBitmap(HDC dc, const std::vector<RECT>& areas, const char* path, bool tiled, const LoadStop& stop)

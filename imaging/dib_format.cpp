@@ -217,8 +217,8 @@ DibVerdict SizeBlock(DibLayout& layout, DibSource source)
 
     const uint64_t tableInBlock = 4ull * layout.colourCount;
     const uint64_t pixelOffset = kInfoHeaderBytes + tableInBlock;
-    const uint64_t bandBytes = source == DibSource::Resource ? pixelsInBlock
-                                                               : uint64_t(plan.bandRows) * format.outStride;
+    const uint64_t bandBytes =
+        source == DibSource::Resource ? pixelsInBlock : uint64_t(plan.bandRows) * format.outStride;
     const uint64_t workOffset = pixelOffset + bandBytes;
     const uint64_t pieceOffset = workOffset + PixelDecoder::WorkBytes(format);
     const uint64_t blockSize = pieceOffset + (source == DibSource::File ? kReadPiece : 0);
@@ -239,8 +239,8 @@ DibVerdict SizeBlock(DibLayout& layout, DibSource source)
     return DibVerdict::Loadable;
 }
 
-DibVerdict PlaceInSource(DibLayout& layout, uint32_t pixelOffsetField, uint64_t stated,
-                         uint64_t sourceBytes, DibSource source)
+DibVerdict PlaceInSource(DibLayout& layout, uint32_t pixelOffsetField, uint64_t stated, uint64_t sourceBytes,
+                         DibSource source)
 {
     layout.tableBytes = layout.colourCount * (layout.coreHeader ? 3u : 4u);
     const uint64_t tableEnd = uint64_t(layout.tableOffset) + layout.tableBytes;
@@ -256,8 +256,7 @@ DibVerdict PlaceInSource(DibLayout& layout, uint32_t pixelOffsetField, uint64_t 
 
 }  // namespace
 
-DibLayout ReadDibLayout(const uint8_t* head, size_t headBytes, uint64_t sourceBytes,
-                        DibSource source)
+DibLayout ReadDibLayout(const uint8_t* head, size_t headBytes, uint64_t sourceBytes, DibSource source)
 {
     DibLayout layout;
     const size_t usable = size_t(std::min<uint64_t>(headBytes, sourceBytes));

@@ -70,11 +70,11 @@ struct DibLayout {
     DibHeader header;         // the block's: bottom-up, 8 or 24 bits, clrUsed and sizeImage filled in
     bool coreHeader = false;  // table entries are 3-byte triples to widen
     uint32_t colourCount = 0;
-    uint32_t tableOffset = 0;        // in the source
-    uint32_t tableBytes = 0;         // in the source: 3 or 4 bytes an entry
-    uint32_t pixelOffset = 0;        // in the source
-    PixelPlan pixels;                // the source's pixel bytes (sourceBytes of them) into rows
-    uint32_t blockPixelOffset = 0;   // in the block
+    uint32_t tableOffset = 0;       // in the source
+    uint32_t tableBytes = 0;        // in the source: 3 or 4 bytes an entry
+    uint32_t pixelOffset = 0;       // in the source
+    PixelPlan pixels;               // the source's pixel bytes (sourceBytes of them) into rows
+    uint32_t blockPixelOffset = 0;  // in the block
     uint32_t blockWorkOffset = 0;
     uint32_t blockPieceOffset = 0;
     uint32_t blockSize = 0;
@@ -84,8 +84,7 @@ struct DibLayout {
 
 // head: the source's first headBytes bytes (at most kBmpHeadBytes are looked at);
 // sourceBytes: the length of the whole resource or file.
-DibLayout ReadDibLayout(const uint8_t* head, size_t headBytes, uint64_t sourceBytes,
-                        DibSource source);
+DibLayout ReadDibLayout(const uint8_t* head, size_t headBytes, uint64_t sourceBytes, DibSource source);
 
 // Turns count (blue, green, red) triples at the start of table into (blue, green, red, 0)
 // entries; the table must have room for 4 x count bytes.

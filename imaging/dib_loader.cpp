@@ -55,7 +55,10 @@ UniqueLocalMemory NewBlock(const DibLayout& layout)
     return block;
 }
 
-bool NeverStop() { return false; }
+bool NeverStop()
+{
+    return false;
+}
 
 bool FillFromResource(uint8_t* block, const uint8_t* resource, const DibLayout& layout)
 {
@@ -187,9 +190,10 @@ BOOL DibLoader::LoadFromFile(const char* path, LoadedDib& dib, const LoadStop& s
     // The rows' colours are matched against the picture's own palette, as CreateDIBitmap would.
     SelectedPalette selected(screen.get(), palette.get(), TRUE, true);
     RealizePalette(screen.get());
-    UniqueBitmap bitmap(CreateDIBitmap(screen.get(), reinterpret_cast<const BITMAPINFOHEADER*>(start), 0, nullptr,
-                                       nullptr, 0));
-    if (!bitmap || !DrawFileRows(file.get(), screen.get(), bitmap.get(), start, layout, stopNow)) return FALSE;
+    UniqueBitmap bitmap(CreateDIBitmap(screen.get(), reinterpret_cast<const BITMAPINFOHEADER*>(start), 0,
+                                       nullptr, nullptr, 0));
+    if (!bitmap || !DrawFileRows(file.get(), screen.get(), bitmap.get(), start, layout, stopNow))
+        return FALSE;
     dib.hPalette = std::move(palette);
     dib.hBitmap = std::move(bitmap);
     return TRUE;
@@ -221,8 +225,10 @@ UniquePalette DibLoader::CreateDibPalette(const BITMAPINFOHEADER* header)
     auto* palette = static_cast<LOGPALETTE*>(buffer);  // a fixed block's handle is its address
     palette->palVersion = kPaletteVersion;
     palette->palNumEntries = count;
-    const auto* table = reinterpret_cast<const RGBQUAD*>(reinterpret_cast<const BYTE*>(header) + header->biSize);
+    const auto* table =
+        reinterpret_cast<const RGBQUAD*>(reinterpret_cast<const BYTE*>(header) + header->biSize);
     PALETTEENTRY* entries = palette->palPalEntry;
-    for (WORD i = 0; i < count; ++i) entries[i] = PALETTEENTRY{table[i].rgbRed, table[i].rgbGreen, table[i].rgbBlue, 0};
+    for (WORD i = 0; i < count; ++i)
+        entries[i] = PALETTEENTRY{table[i].rgbRed, table[i].rgbGreen, table[i].rgbBlue, 0};
     return UniquePalette(CreatePalette(palette));
 }

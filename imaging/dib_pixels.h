@@ -10,19 +10,25 @@ enum class PixelCoding : uint8_t { Rows, Rle8, Rle4 };
 // Everything the conversion needs to know, decided from the header beforehand.
 struct PixelFormat {
     PixelCoding coding = PixelCoding::Rows;
-    uint16_t bitCount = 8;       // in the source: 1, 4, 8, 16, 24 or 32
+    uint16_t bitCount = 8;  // in the source: 1, 4, 8, 16, 24 or 32
     uint32_t width = 0;
     uint32_t height = 0;
-    uint32_t sourceStride = 0;   // bytes a source row takes (rows only)
-    uint32_t masks[3] = {};      // red, green, blue bits of a 16- or 32-bit pixel
-    uint32_t outStride = 0;      // bytes a row of the result takes
+    uint32_t sourceStride = 0;  // bytes a source row takes (rows only)
+    uint32_t masks[3] = {};     // red, green, blue bits of a 16- or 32-bit pixel
+    uint32_t outStride = 0;     // bytes a row of the result takes
 };
 
 // Palette pictures become 8-bit, all others 24-bit.
-constexpr uint16_t OutputBits(uint16_t sourceBits) { return sourceBits <= 8 ? 8 : 24; }
+constexpr uint16_t OutputBits(uint16_t sourceBits)
+{
+    return sourceBits <= 8 ? 8 : 24;
+}
 
 // Bytes a row of `width` pixels of `bits` takes, padded to four bytes.
-constexpr uint64_t StrideOf(uint64_t width, uint16_t bits) { return (width * bits + 31) / 32 * 4; }
+constexpr uint64_t StrideOf(uint64_t width, uint16_t bits)
+{
+    return (width * bits + 31) / 32 * 4;
+}
 
 // One mask's place: true when the mask is a single run of bits.
 struct MaskField {
@@ -78,9 +84,9 @@ private:
 
 // Where the rows of a picture go in bands of bottom-up scan lines that are handed over whole.
 struct RowPlace {
-    uint32_t slot = 0;        // row within the band, counted from its bottom
+    uint32_t slot = 0;  // row within the band, counted from its bottom
     bool bandComplete = false;
-    uint32_t firstScan = 0;   // of the band, counted from the picture's bottom
+    uint32_t firstScan = 0;  // of the band, counted from the picture's bottom
     uint32_t scanCount = 0;
 };
 // row: in the source's order (the top row first when topDown).
@@ -112,8 +118,7 @@ bool DecodePixels(const PixelPlan& plan, uint8_t* band, uint8_t* work, Read&& re
             const RowPlace place =
                 PlaceRow(decoder.RowsTaken(), plan.format.height, plan.bandRows, plan.topDown);
             decoder.TakeRow(band + size_t(place.slot) * plan.format.outStride);
-            if (place.bandComplete && (stop() || !handOver(place.firstScan, place.scanCount)))
-                return false;
+            if (place.bandComplete && (stop() || !handOver(place.firstScan, place.scanCount))) return false;
         }
         if (!decoder.WantsBytes()) continue;
         if (pieceLeft == 0 && left == 0) {

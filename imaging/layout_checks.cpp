@@ -64,4 +64,3 @@ static_assert(offsetof(PALETTEENTRY, peRed) == 0 && offsetof(PALETTEENTRY, peGre
 static_assert(offsetof(PALETTEENTRY, peBlue) == 2 && offsetof(PALETTEENTRY, peFlags) == 3);
 static_assert(offsetof(LOGPALETTE, palVersion) == 0 && offsetof(LOGPALETTE, palNumEntries) == 2);
 static_assert(offsetof(LOGPALETTE, palPalEntry) == 4 && sizeof(LOGPALETTE) <= 8);
-

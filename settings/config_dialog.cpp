@@ -25,14 +25,15 @@ constexpr COLORREF kWhite = 0xFFFFFF;
 constexpr int kCustomColors = 16;
 
 // The order in which OK looks for the checked background button.
-constexpr BackgroundChoice kBackgroundValues[] = {BackgroundChoice::Black,   BackgroundChoice::BlueFade,
+constexpr BackgroundChoice kBackgroundValues[] = {BackgroundChoice::Black,     BackgroundChoice::BlueFade,
                                                   BackgroundChoice::WhiteFade, BackgroundChoice::Desktop,
                                                   BackgroundChoice::OwnBitmap, BackgroundChoice::OwnColours};
 
 // The ...A functions take Windows-1252 text, not the UTF-8 of this file.
 constexpr const char* kStyleNames[kStyleEntries] = {
     "Quillmark, Farbe (ab 256 Farben)",
-    "Quillmark, grau (f\xFC" "r 256 Farben)",
+    "Quillmark, grau (f\xFC"
+    "r 256 Farben)",
 };
 
 // One file chooser: its edit field, the setting it fills and how it asks.
@@ -45,25 +46,37 @@ struct FileChooser {
     const char* workingKey;
 };
 
-constexpr FileChooser kBitmapChooser = {IDC_BITMAP_FILE,       &SaverSettings::OwnBitmap, "Bitmap-Datei laden",
-                                        "Bitmap-Datei (*.bmp)", "*.bmp",                   "OwnBitmap_tmp"};
-constexpr FileChooser kMidiChooser = {IDC_MIDI_FILE,        &SaverSettings::MidiFile, "Midi-Datei laden",
-                                      "Midi-Datei (*.mid)", "*.mid",                  "MidiFile_tmp"};
-constexpr FileChooser kWaveChooser = {IDC_WAVE_FILE,        &SaverSettings::WaveFile, "Wave-Datei laden",
-                                      "Wave-Datei (*.wav)", "*.wav",                  "WaveFile_tmp"};
+constexpr FileChooser kBitmapChooser = {
+    IDC_BITMAP_FILE, &SaverSettings::OwnBitmap, "Bitmap-Datei laden", "Bitmap-Datei (*.bmp)", "*.bmp",
+    "OwnBitmap_tmp"};
+constexpr FileChooser kMidiChooser = {
+    IDC_MIDI_FILE, &SaverSettings::MidiFile, "Midi-Datei laden", "Midi-Datei (*.mid)", "*.mid",
+    "MidiFile_tmp"};
+constexpr FileChooser kWaveChooser = {
+    IDC_WAVE_FILE, &SaverSettings::WaveFile, "Wave-Datei laden", "Wave-Datei (*.wav)", "*.wav",
+    "WaveFile_tmp"};
 
 // --- Controls by id -------------------------------------------------------
 
-bool IsChecked(HWND dialog, int id) { return IsDlgButtonChecked(dialog, id) == BST_CHECKED; }
+bool IsChecked(HWND dialog, int id)
+{
+    return IsDlgButtonChecked(dialog, id) == BST_CHECKED;
+}
 
 void SetChecked(HWND dialog, int id, bool checked)
 {
     CheckDlgButton(dialog, id, checked ? BST_CHECKED : BST_UNCHECKED);
 }
 
-void SetEnabled(HWND dialog, int id, bool enabled) { EnableWindow(GetDlgItem(dialog, id), enabled ? TRUE : FALSE); }
+void SetEnabled(HWND dialog, int id, bool enabled)
+{
+    EnableWindow(GetDlgItem(dialog, id), enabled ? TRUE : FALSE);
+}
 
-UINT Flag(bool on) { return on ? 1 : 0; }
+UINT Flag(bool on)
+{
+    return on ? 1 : 0;
+}
 
 void AddEntry(HWND dialog, int id, const std::string& text)
 {
@@ -75,7 +88,10 @@ void Select(HWND dialog, int id, int index)
     SendDlgItemMessageA(dialog, id, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
 }
 
-std::intptr_t Selection(HWND dialog, int id) { return SendDlgItemMessageA(dialog, id, CB_GETCURSEL, 0, 0); }
+std::intptr_t Selection(HWND dialog, int id)
+{
+    return SendDlgItemMessageA(dialog, id, CB_GETCURSEL, 0, 0);
+}
 
 // The whole text, however long, so that the seconds field can see an overflow.
 std::string ItemText(HWND dialog, int id)
@@ -89,9 +105,15 @@ std::string ItemText(HWND dialog, int id)
 }
 
 // The hidden scale list cannot show a hand-set Scale beyond its entries; the dialog keeps it here.
-void KeepScale(HWND dialog, UINT scale) { SetWindowLongPtrA(dialog, DWLP_USER, static_cast<LONG_PTR>(scale)); }
+void KeepScale(HWND dialog, UINT scale)
+{
+    SetWindowLongPtrA(dialog, DWLP_USER, static_cast<LONG_PTR>(scale));
+}
 
-UINT KeptScale(HWND dialog) { return static_cast<UINT>(GetWindowLongPtrA(dialog, DWLP_USER)); }
+UINT KeptScale(HWND dialog)
+{
+    return static_cast<UINT>(GetWindowLongPtrA(dialog, DWLP_USER));
+}
 
 // --- Showing the settings -------------------------------------------------
 
@@ -115,7 +137,9 @@ void ShowNumber(HWND dialog, UINT value, const SettingControl& control)
         SetChecked(dialog, control.id, value != 0);
         SetChecked(dialog, control.other, value == 0);
         break;
-    case ControlType::List: Select(dialog, control.id, int(ClampListIndex(value, unsigned(control.other)))); break;
+    case ControlType::List:
+        Select(dialog, control.id, int(ClampListIndex(value, unsigned(control.other))));
+        break;
     case ControlType::HiddenList:
         Select(dialog, control.id, ScaleSelection(value));
         KeepScale(dialog, value);
@@ -197,7 +221,8 @@ UINT ReadNumber(HWND dialog, const SettingControl& control, UINT shown)
 {
     switch (control.type) {
     case ControlType::Seconds: return ParseSeconds(ItemText(dialog, control.id));
-    case ControlType::Check: return Flag(IsChecked(dialog, control.id) && (!control.other || IsChecked(dialog, control.other)));
+    case ControlType::Check:
+        return Flag(IsChecked(dialog, control.id) && (!control.other || IsChecked(dialog, control.other)));
     case ControlType::Choice: return Flag(IsChecked(dialog, control.id));
     case ControlType::List: return StoredIndex(Selection(dialog, control.id), 0);
     case ControlType::HiddenList: return StoredIndex(Selection(dialog, control.id), KeptScale(dialog));
@@ -208,7 +233,9 @@ UINT ReadNumber(HWND dialog, const SettingControl& control, UINT shown)
 void ReadSetting(HWND dialog, SaverSettings& settings, const SettingField& field)
 {
     switch (field.type) {
-    case SettingType::Number: settings.*field.number = ReadNumber(dialog, field.control, settings.*field.number); break;
+    case SettingType::Number:
+        settings.*field.number = ReadNumber(dialog, field.control, settings.*field.number);
+        break;
     case SettingType::Path: CopyPathText(settings.*field.path, ItemText(dialog, field.control.id)); break;
     // The colours are not shown; the working copies hold what the choosers picked.
     case SettingType::Colour: settings.*field.colour = settings.*field.workingColour; break;
@@ -365,7 +392,10 @@ INT_PTR OnCommand(HWND dialog, int id)
 
 }  // namespace
 
-BOOL PrepareConfigDialog(HINSTANCE) { return TRUE; }
+BOOL PrepareConfigDialog(HINSTANCE)
+{
+    return TRUE;
+}
 
 INT_PTR CALLBACK ConfigDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
 {

@@ -22,7 +22,10 @@ std::string SpeedEntry(unsigned index)
     return UnsignedText((index + 1) * 10);
 }
 
-std::string PictureEntry(unsigned index) { return UnsignedText(index + 1); }
+std::string PictureEntry(unsigned index)
+{
+    return UnsignedText(index + 1);
+}
 
 unsigned ClampListIndex(unsigned index, unsigned entryCount)
 {
@@ -32,7 +35,10 @@ unsigned ClampListIndex(unsigned index, unsigned entryCount)
 
 // The scale list is never seen, so it must not quietly change a hand-set value:
 // an index it cannot show is carried past it instead of being clamped.
-int ScaleSelection(unsigned scale) { return scale < kSpeedEntries ? static_cast<int>(scale) : kNoSelection; }
+int ScaleSelection(unsigned scale)
+{
+    return scale < kSpeedEntries ? static_cast<int>(scale) : kNoSelection;
+}
 
 unsigned StoredIndex(std::intptr_t selection, unsigned kept)
 {
@@ -105,7 +111,8 @@ std::string SaveFailureReason(unsigned long error)
 {
     switch (error) {
     case ERROR_ACCESS_DENIED:
-        return "Windows verweigert das Schreiben: Die Datei ist schreibgesch\xFCtzt, oder der Ordner darf nicht "
+        return "Windows verweigert das Schreiben: Die Datei ist schreibgesch\xFCtzt, oder der Ordner darf "
+               "nicht "
                "beschrieben werden.";
     case ERROR_SHARING_VIOLATION:
     case ERROR_LOCK_VIOLATION: return "Die Datei wird gerade von einem anderen Programm benutzt.";
@@ -115,7 +122,8 @@ std::string SaveFailureReason(unsigned long error)
     case ERROR_FILE_NOT_FOUND:
     case ERROR_PATH_NOT_FOUND: return "Der Ordner der Datei ist nicht zu finden.";
     case ERROR_BAD_FILE_TYPE:
-        return "Unter diesem Namen steht keine gew\xF6hnliche Datei, sondern ein Ordner, ein Ger\xE4t oder eine Pipe.";
+        return "Unter diesem Namen steht keine gew\xF6hnliche Datei, sondern ein Ordner, ein Ger\xE4t oder "
+               "eine Pipe.";
     default: {
         char text[64];
         std::snprintf(text, sizeof text, "Windows meldet den Fehler %lu.", error);
@@ -128,8 +136,8 @@ std::string SaveFailureReason(unsigned long error)
 
 std::string SaveFailureText(const std::string& file, unsigned long error)
 {
-    return "Die Einstellungen konnten nicht gespeichert werden.\n\n" + SaveFailureReason(error) + "\n\nDatei: " + file +
-           "\n\nDie bisher gespeicherten Einstellungen gelten weiter.";
+    return "Die Einstellungen konnten nicht gespeichert werden.\n\n" + SaveFailureReason(error) +
+           "\n\nDatei: " + file + "\n\nDie bisher gespeicherten Einstellungen gelten weiter.";
 }
 
 std::string WorkingColorKey(unsigned n)

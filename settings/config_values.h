@@ -8,7 +8,7 @@
 #include "settings/setting_fields.h"
 
 constexpr std::size_t kPathCharacters = 254;  // what a file-name setting holds, without its NUL
-constexpr int kNoSelection = -1;             // a list selection of none, as the list reports it
+constexpr int kNoSelection = -1;              // a list selection of none, as the list reports it
 
 // The text of entry `index` of the speed and scale lists.
 std::string SpeedEntry(unsigned index);

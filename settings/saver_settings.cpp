@@ -127,7 +127,8 @@ BOOL SaveField(const SaverSettings& settings, const SettingField& field)
     switch (field.type) {
     case SettingType::Number: return WriteNumber(field.key, "%u", settings.*field.number);
     case SettingType::Path:
-        return WriteText(field.key, settings.*field.path) && WriteText(field.workingKey, settings.*field.path);
+        return WriteText(field.key, settings.*field.path) &&
+               WriteText(field.workingKey, settings.*field.path);
     case SettingType::Colour: {
         const UINT colour = settings.*field.workingColour;
         return WriteNumber(field.key, "%d", colour) && WriteNumber(field.workingKey, "%d", colour);
@@ -169,7 +170,8 @@ SaverSettings::SaverSettings()
     for (const SettingField& field : kSettingFields) {
         if (field.type == SettingType::Number) this->*field.number = field.fallback;
         if (field.type == SettingType::Path) pass.Text(field.workingKey, "", this->*field.path);
-        if (field.type == SettingType::Colour) this->*field.workingColour = pass.Colour(field.workingKey, text);
+        if (field.type == SettingType::Colour)
+            this->*field.workingColour = pass.Colour(field.workingKey, text);
     }
 }
 

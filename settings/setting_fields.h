@@ -35,7 +35,7 @@ struct SettingField {
     SettingControl control;
 };
 
-constexpr unsigned kSpeedEntries = 11;  // "10" .. "100", "max."; the hidden scale list has the same
+constexpr unsigned kSpeedEntries = 11;   // "10" .. "100", "max."; the hidden scale list has the same
 constexpr unsigned kPictureEntries = 9;  // "1" .. "9"
 constexpr unsigned kStyleEntries = 2;
 
@@ -48,7 +48,9 @@ constexpr SettingField NumberSetting(const char* key, UINT SaverSettings::*field
 constexpr SettingField PathSetting(const char* key, char (SaverSettings::*field)[kPathStorage],
                                    const char* workingKey, int fieldId)
 {
-    return {key, SettingType::Path, nullptr, field, nullptr, nullptr, 0, workingKey, {ControlType::PathField, fieldId, 0}};
+    return {key,   SettingType::Path, nullptr,
+            field, nullptr,           nullptr,
+            0,     workingKey,        {ControlType::PathField, fieldId, 0}};
 }
 
 constexpr SettingField ColourSetting(const char* key, COLORREF SaverSettings::*committed,
@@ -67,13 +69,15 @@ inline constexpr SettingField kSettingFields[] = {
                   {ControlType::Choice, IDC_ORDER_RANDOM, IDC_ORDER_SEQUENTIAL}),
     NumberSetting("Speed", &SaverSettings::Speed, 9, {ControlType::List, IDC_SPEED, kSpeedEntries}),
     NumberSetting("Scale", &SaverSettings::Scale, 9, {ControlType::HiddenList, IDC_SCALE, kSpeedEntries}),
-    NumberSetting("Pictures", &SaverSettings::Pictures, 0, {ControlType::List, IDC_PICTURES, kPictureEntries}),
+    NumberSetting("Pictures", &SaverSettings::Pictures, 0,
+                  {ControlType::List, IDC_PICTURES, kPictureEntries}),
     NumberSetting("Style", &SaverSettings::Style, 0, {ControlType::List, IDC_STYLE, kStyleEntries}),
     NumberSetting("FitDesktop", &SaverSettings::FitDesktop, 0,
                   {ControlType::Choice, IDC_SIZE_SCREEN, IDC_SIZE_ORIGINAL}),
     NumberSetting("Proportional", &SaverSettings::Proportional, 0,
                   {ControlType::Check, IDC_PROPORTIONAL, IDC_SIZE_SCREEN}),
-    NumberSetting("Centered", &SaverSettings::Centered, 0, {ControlType::Check, IDC_CENTERED, IDC_SIZE_ORIGINAL}),
+    NumberSetting("Centered", &SaverSettings::Centered, 0,
+                  {ControlType::Check, IDC_CENTERED, IDC_SIZE_ORIGINAL}),
     NumberSetting("WipeEffect", &SaverSettings::WipeEffect, 0,
                   {ControlType::Check, IDC_WIPE_EFFECT, IDC_BACKGROUND_DESKTOP}),
     PathSetting("OwnBitmap", &SaverSettings::OwnBitmap, "OwnBitmap_tmp", IDC_BITMAP_FILE),

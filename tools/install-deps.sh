@@ -6,7 +6,7 @@ set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 
 packages=(
-  cmake ninja-build g++
+  cmake ninja-build g++ clang-format
   g++-mingw-w64-i686-win32 g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix binutils-mingw-w64
   googletest
   wine64 wine32:i386 xvfb xserver-xephyr x11-utils xdotool imagemagick python3

@@ -152,7 +152,9 @@ private:
 class SelectedPalette {
 public:
     SelectedPalette(HDC dc, HPALETTE palette, BOOL background, bool realizeOnRestore)
-        : dc_(dc), previous_(SelectPalette(dc, palette, background)), background_(background),
+        : dc_(dc),
+          previous_(SelectPalette(dc, palette, background)),
+          background_(background),
           realizeOnRestore_(realizeOnRestore)
     {
     }

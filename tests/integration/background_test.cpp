@@ -73,8 +73,12 @@ TEST(ScreenBackground, EachBackgroundFillsTheScreenAroundThePictureAndTheSaverSt
 {
     const bmp_bytes::TempFile marked(MarkedBmp());
     // Scale 0, beyond the dialog's range, is a tenth of the size. Own colours: red down to blue.
-    settings_file::Reset({{"ChangeTime", "3600"}, {"Scale", "0"}, {"Centered", "1"}, {"Move", "0"},
-                          {"Color1", "255"}, {"Color2", "16711680"}});
+    settings_file::Reset({{"ChangeTime", "3600"},
+                          {"Scale", "0"},
+                          {"Centered", "1"},
+                          {"Move", "0"},
+                          {"Color1", "255"},
+                          {"Color2", "16711680"}});
     const struct {
         const char* background;
         const char* ownBitmap;

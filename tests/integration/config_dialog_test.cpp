@@ -11,10 +11,10 @@
 #include <vector>
 
 #include "resources/resource_ids.h"
-#include "win32/handles.h"
 #include "tests/support/dialog_driver.h"
 #include "tests/support/saver_process.h"
 #include "tests/support/settings_file.h"
+#include "win32/handles.h"
 
 using namespace dialog_driver;
 
@@ -55,11 +55,13 @@ TEST_F(ConfigDialog, OpensOnTheDefaultsInGermanItsSwitchesActOnTheirOwnControlsA
     ASSERT_NE(dialog, nullptr);
     // German texts read back in Windows-1252.
     EXPECT_EQ(TextOf(dialog), kDialogTitle);
-    EXPECT_EQ(TextOf(dialog, IDC_SIZE_ORIGINAL), "Originalgr\xF6\xDF" "e");
+    EXPECT_EQ(TextOf(dialog, IDC_SIZE_ORIGINAL),
+              "Originalgr\xF6\xDF"
+              "e");
     EXPECT_EQ(ShownEntry(dialog, IDC_STYLE), "Quillmark, Farbe (ab 256 Farben)");
     EXPECT_EQ(ShownEntry(dialog, IDC_SPEED), "100");
-    EXPECT_EQ(Entries(dialog, IDC_SPEED), (std::vector<std::string>{"10", "20", "30", "40", "50", "60", "70", "80",
-                                                                     "90", "100", "max."}));
+    EXPECT_EQ(Entries(dialog, IDC_SPEED), (std::vector<std::string>{"10", "20", "30", "40", "50", "60", "70",
+                                                                    "80", "90", "100", "max."}));
     EXPECT_EQ(Entries(dialog, IDC_PICTURES),
               (std::vector<std::string>{"1", "2", "3", "4", "5", "6", "7", "8", "9"}));
     EXPECT_EQ(TextOf(dialog, IDC_CHANGE_TIME), "10");
@@ -73,8 +75,14 @@ TEST_F(ConfigDialog, OpensOnTheDefaultsInGermanItsSwitchesActOnTheirOwnControlsA
         int click;
         std::vector<int> enabled, disabled, stillChecked;
     } steps[] = {
-        {IDC_BACKGROUND_BITMAP, {IDC_BITMAP_FILE, IDC_TILES}, {IDC_WIPE_EFFECT, IDC_COLOR_FROM}, {IDC_ORDER_SEQUENTIAL}},
-        {IDC_BACKGROUND_GRADIENT, {IDC_COLOR_FROM, IDC_COLOR_TO}, {IDC_BITMAP_FILE, IDC_TILES}, {IDC_MOVE_ON}},
+        {IDC_BACKGROUND_BITMAP,
+         {IDC_BITMAP_FILE, IDC_TILES},
+         {IDC_WIPE_EFFECT, IDC_COLOR_FROM},
+         {IDC_ORDER_SEQUENTIAL}},
+        {IDC_BACKGROUND_GRADIENT,
+         {IDC_COLOR_FROM, IDC_COLOR_TO},
+         {IDC_BITMAP_FILE, IDC_TILES},
+         {IDC_MOVE_ON}},
         {IDC_BACKGROUND_DESKTOP, {IDC_WIPE_EFFECT}, {IDC_COLOR_TO, IDC_TILES}, {IDC_SIZE_ORIGINAL}},
         {IDC_PLAY_MIDI, {IDC_BROWSE_MIDI, IDC_MIDI_FILE, IDC_LOOP_MIDI}, {IDC_WAVE_FILE}, {}},
         {IDC_PLAY_WAVE, {IDC_BROWSE_WAVE, IDC_WAVE_FILE}, {}, {}},
@@ -90,20 +98,39 @@ TEST_F(ConfigDialog, OpensOnTheDefaultsInGermanItsSwitchesActOnTheirOwnControlsA
         for (const int id : step.stillChecked) EXPECT_TRUE(IsChecked(dialog, id)) << id;
     }
     EXPECT_EQ(ClickAndWaitForExit(dialog, IDCANCEL), 0u);
-    EXPECT_EQ(settings_file::Text(), "[Options]\r\nColor1_tmp=0\r\nColor2_tmp=0\r\n") << "only the working colours";
+    EXPECT_EQ(settings_file::Text(), "[Options]\r\nColor1_tmp=0\r\nColor2_tmp=0\r\n")
+        << "only the working colours";
 }
 
 TEST_F(ConfigDialog, StoredChoicesOpenAsTheyAreAndOkKeepsEveryOne)
 {
-    const std::map<std::string, std::string> stored = {
-        {"ChangeTime", "42"},      {"Background", "6"},        {"Move", "0"},           {"ChangePos", "1"},
-        {"Random", "1"},           {"Speed", "3"},             {"Scale", "4"},          {"Pictures", "0"},
-        {"Style", "1"},            {"FitDesktop", "1"},        {"Proportional", "1"},   {"Centered", "0"},
-        {"WipeEffect", "0"},       {"OwnBitmap", "C:\\a.bmp"}, {"OwnBitmap_tmp", "C:\\a.bmp"},
-        {"Color1", "255"},         {"Color1_tmp", "255"},      {"Color2", "65280"},     {"Color2_tmp", "65280"},
-        {"MidiFile", "C:\\m.mid"}, {"MidiFile_tmp", "C:\\m.mid"}, {"WaveFile", "C:\\w.wav"},
-        {"WaveFile_tmp", "C:\\w.wav"}, {"PlayMidi", "1"},     {"PlayWave", "1"},       {"LoopMidi", "1"},
-        {"Tiles", "1"}};
+    const std::map<std::string, std::string> stored = {{"ChangeTime", "42"},
+                                                       {"Background", "6"},
+                                                       {"Move", "0"},
+                                                       {"ChangePos", "1"},
+                                                       {"Random", "1"},
+                                                       {"Speed", "3"},
+                                                       {"Scale", "4"},
+                                                       {"Pictures", "0"},
+                                                       {"Style", "1"},
+                                                       {"FitDesktop", "1"},
+                                                       {"Proportional", "1"},
+                                                       {"Centered", "0"},
+                                                       {"WipeEffect", "0"},
+                                                       {"OwnBitmap", "C:\\a.bmp"},
+                                                       {"OwnBitmap_tmp", "C:\\a.bmp"},
+                                                       {"Color1", "255"},
+                                                       {"Color1_tmp", "255"},
+                                                       {"Color2", "65280"},
+                                                       {"Color2_tmp", "65280"},
+                                                       {"MidiFile", "C:\\m.mid"},
+                                                       {"MidiFile_tmp", "C:\\m.mid"},
+                                                       {"WaveFile", "C:\\w.wav"},
+                                                       {"WaveFile_tmp", "C:\\w.wav"},
+                                                       {"PlayMidi", "1"},
+                                                       {"PlayWave", "1"},
+                                                       {"LoopMidi", "1"},
+                                                       {"Tiles", "1"}};
     for (const auto& [key, value] : stored) settings_file::Write(key.c_str(), value);
     HWND dialog = Open();
     ASSERT_NE(dialog, nullptr);
@@ -149,8 +176,10 @@ TEST_F(ConfigDialog, OkOnAReadOnlyFileSaysSoKeepsTheDialogAndStoresOnceItMay)
     HWND box = OpenModal(dialog, IDOK);
     ASSERT_NE(box, nullptr) << "a box tells the user";
     std::string text;
-    for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) text += TextOf(child);
-    for (const char* part : {"Die Einstellungen konnten nicht gespeichert werden.", "schreibgesch\xFCtzt", "tavrixsaver.ini"})
+    for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+        text += TextOf(child);
+    for (const char* part :
+         {"Die Einstellungen konnten nicht gespeichert werden.", "schreibgesch\xFCtzt", "tavrixsaver.ini"})
         EXPECT_NE(text.find(part), std::string::npos) << text;
     EXPECT_TRUE(CloseModal(box, IDOK));
     EXPECT_TRUE(IsWindow(dialog)) << "the dialog stays open";
@@ -165,8 +194,8 @@ TEST_F(ConfigDialog, TheConfigureCommandHasTheForegroundWindowOwnTheDialogAndNoA
 {
     // A shown window of the test program, in the foreground as Display Properties would be; its
     // messages are answered while the test waits.
-    HWND display = CreateWindowExA(0, "STATIC", "Display properties", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10, 10, 300,
-                                   200, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    HWND display = CreateWindowExA(0, "STATIC", "Display properties", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10,
+                                   10, 300, 200, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
     ScopeExit destroy([&] { DestroyWindow(display); });
     for (const auto& [arguments, owner] : {std::make_pair("/c", display), std::make_pair("", HWND())}) {
         SCOPED_TRACE(std::string("arguments \"") + arguments + "\"");
@@ -174,10 +203,12 @@ TEST_F(ConfigDialog, TheConfigureCommandHasTheForegroundWindowOwnTheDialogAndNoA
         ASSERT_TRUE(WaitUntil([&] { return GetForegroundWindow() == display; }, 10000, true));
         saver_ = std::make_unique<SaverProcess>(SaverPath(), arguments);
         HWND dialog = nullptr;
-        WaitUntil([&] {
-            dialog = FindWindowA("#32770", kDialogTitle);
-            return (dialog != nullptr && IsWindowVisible(dialog)) || !saver_->Running();
-        }, 30000, true);
+        WaitUntil(
+            [&] {
+                dialog = FindWindowA("#32770", kDialogTitle);
+                return (dialog != nullptr && IsWindowVisible(dialog)) || !saver_->Running();
+            },
+            30000, true);
         ASSERT_NE(dialog, nullptr);
         EXPECT_EQ(GetWindow(dialog, GW_OWNER), owner);
         Press(dialog, IDCANCEL);
@@ -208,9 +239,9 @@ std::string Crowding(HWND dialog, int dpi)
 {
     WindowDc screen(nullptr);
     UniqueMemoryDc measure(CreateCompatibleDC(screen.get()));
-    const HFONT font = CreateFontA(-MulDiv(8, dpi, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET,
-                                   OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH,
-                                   "MS Sans Serif");
+    const HFONT font = CreateFontA(-MulDiv(8, dpi, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+                                   ANSI_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                                   DEFAULT_PITCH, "MS Sans Serif");
     const UniqueHandle<GdiObjectTraits<HFONT>> owned(font);
     SelectedObject selected(measure.get(), font);
     std::string problems;
@@ -230,18 +261,21 @@ std::string Crowding(HWND dialog, int dpi)
         if (text.empty() || kind == "edit" || kind == "combobox") continue;
         RECT needed{0, 0, TextRoom(kind, style, box.right - box.left, dpi), 0};
         const bool wraps = kind == "static" && (style & SS_TYPEMASK) == SS_LEFT;
-        DrawTextA(measure.get(), text.c_str(), -1, &needed, DT_CALCRECT | (wraps ? DT_WORDBREAK : DT_SINGLELINE));
+        DrawTextA(measure.get(), text.c_str(), -1, &needed,
+                  DT_CALCRECT | (wraps ? DT_WORDBREAK : DT_SINGLELINE));
         const int room = TextRoom(kind, style, box.right - box.left, dpi);
         const int rows = frame ? needed.bottom : needed.bottom - needed.top;
         if (needed.right > room || (!frame && rows > box.bottom - box.top))
-            problems += "\"" + text + "\" needs " + std::to_string(needed.right) + " x " + std::to_string(rows) +
-                        ", has " + std::to_string(room) + " x " + std::to_string(box.bottom - box.top) + "; ";
+            problems += "\"" + text + "\" needs " + std::to_string(needed.right) + " x " +
+                        std::to_string(rows) + ", has " + std::to_string(room) + " x " +
+                        std::to_string(box.bottom - box.top) + "; ";
     }
     for (size_t i = 0; i < placed.size(); ++i) {
         for (size_t j = i + 1; j < placed.size(); ++j) {
             RECT both{};
             if (IntersectRect(&both, &placed[i].second, &placed[j].second))
-                problems += "\"" + TextOf(placed[i].first) + "\" overlaps \"" + TextOf(placed[j].first) + "\"; ";
+                problems +=
+                    "\"" + TextOf(placed[i].first) + "\" overlaps \"" + TextOf(placed[j].first) + "\"; ";
         }
     }
     return problems;
@@ -267,5 +301,6 @@ TEST_F(ConfigDialog, AtOneAndAHalfTimesTheDpiEveryTextFitsItsControlAndNoControl
         EXPECT_EQ(Crowding(dialog, dpi), "");
         EXPECT_EQ(ClickAndWaitForExit(dialog, IDCANCEL), 0u);
     }
-    EXPECT_NEAR(double(widths[144]) / double(widths[96]), 1.5, 0.1) << "the dialog grows with the display's dpi";
+    EXPECT_NEAR(double(widths[144]) / double(widths[96]), 1.5, 0.1)
+        << "the dialog grows with the display's dpi";
 }

@@ -61,7 +61,12 @@ protected:
 
 TEST_F(Dismissal, KeysButtonsLosingActivationAndCloseCommandsEachEndTheRunWithZero)
 {
-    const struct { const char* what; UINT message; WPARAM wParam; LPARAM lParam; } cases[] = {
+    const struct {
+        const char* what;
+        UINT message;
+        WPARAM wParam;
+        LPARAM lParam;
+    } cases[] = {
         {"a key", WM_KEYDOWN, 'A', 0},
         {"a key with Alt", WM_SYSKEYDOWN, VK_MENU, 1 << 29},
         {"the left button", WM_LBUTTONDOWN, 0, 0},
@@ -82,12 +87,22 @@ TEST_F(Dismissal, KeysButtonsLosingActivationAndCloseCommandsEachEndTheRunWithZe
 TEST_F(Dismissal, ReleasesTheWheelGainedActivationTaskSwitchesAndFourPixelsOfTravelDoNotCloseAndFiveDo)
 {
     ASSERT_NO_FATAL_FAILURE(Start());
-    const std::pair<UINT, WPARAM> staying[] = {
-        {WM_KEYUP, 0}, {WM_SYSKEYUP, 0}, {WM_LBUTTONUP, 0}, {WM_RBUTTONUP, 0}, {WM_MBUTTONUP, 0},
-        {WM_LBUTTONDBLCLK, 0}, {WM_RBUTTONDBLCLK, 0}, {WM_MBUTTONDBLCLK, 0}, {WM_MOUSEWHEEL, 0}, {WM_CHAR, 0},
-        {WM_ACTIVATEAPP, TRUE}, {WM_SYSCOMMAND, SC_NEXTWINDOW}, {WM_SYSCOMMAND, SC_PREVWINDOW},
-        {WM_SYSCOMMAND, SC_SCREENSAVE}};
-    for (auto [message, wParam] : staying) EXPECT_TRUE(StaysAfter(message, wParam)) << message << ", " << wParam;
+    const std::pair<UINT, WPARAM> staying[] = {{WM_KEYUP, 0},
+                                               {WM_SYSKEYUP, 0},
+                                               {WM_LBUTTONUP, 0},
+                                               {WM_RBUTTONUP, 0},
+                                               {WM_MBUTTONUP, 0},
+                                               {WM_LBUTTONDBLCLK, 0},
+                                               {WM_RBUTTONDBLCLK, 0},
+                                               {WM_MBUTTONDBLCLK, 0},
+                                               {WM_MOUSEWHEEL, 0},
+                                               {WM_CHAR, 0},
+                                               {WM_ACTIVATEAPP, TRUE},
+                                               {WM_SYSCOMMAND, SC_NEXTWINDOW},
+                                               {WM_SYSCOMMAND, SC_PREVWINDOW},
+                                               {WM_SYSCOMMAND, SC_SCREENSAVE}};
+    for (auto [message, wParam] : staying)
+        EXPECT_TRUE(StaysAfter(message, wParam)) << message << ", " << wParam;
     // Travel counts from where the cursor stood at the start, not from the last move.
     for (POINT by : {POINT{0, 0}, POINT{2, 2}, POINT{-4, 0}}) {
         ASSERT_TRUE(CursorMovedBy(by.x, by.y));

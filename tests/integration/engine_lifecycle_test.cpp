@@ -84,10 +84,12 @@ TEST_F(EngineLifecycle, TheBackgroundIsPaintedOnceRepairsTheWindowAndIsWhatThePi
             [&] { return window.Shown().At(kScreenWidth / 2, kScreenHeight / 2) != kMarker; }, 2000))
             << "the first picture at once";
         RECT shown{};
-        RunMessagesUntil([&] {
-            shown = window.Shown().BoundsOfAllBut(kMarker);
-            return EqualRect(&shown, &picture) != FALSE;
-        }, 2000);
+        RunMessagesUntil(
+            [&] {
+                shown = window.Shown().BoundsOfAllBut(kMarker);
+                return EqualRect(&shown, &picture) != FALSE;
+            },
+            2000);
         EXPECT_TRUE(EqualRect(&shown, &picture))
             << "not at the size asked for: " << shown.left << "," << shown.top << " to " << shown.right
             << "," << shown.bottom;

@@ -34,8 +34,10 @@ BYTE Fading(int top, int bottom, int rows, int row)
 class BothMonitors {
 public:
     BothMonitors()
-        : left_(GetSystemMetrics(SM_XVIRTUALSCREEN)), top_(GetSystemMetrics(SM_YVIRTUALSCREEN)),
-          pixels_(Capture(left_, top_, GetSystemMetrics(SM_CXVIRTUALSCREEN), GetSystemMetrics(SM_CYVIRTUALSCREEN)))
+        : left_(GetSystemMetrics(SM_XVIRTUALSCREEN)),
+          top_(GetSystemMetrics(SM_YVIRTUALSCREEN)),
+          pixels_(Capture(left_, top_, GetSystemMetrics(SM_CXVIRTUALSCREEN),
+                          GetSystemMetrics(SM_CYVIRTUALSCREEN)))
     {
     }
     COLORREF At(int x, int y) const { return pixels_.At(x - left_, y - top_); }
@@ -66,8 +68,8 @@ HWND RedWindowOnTheSecondMonitor()
     red.hbrBackground = CreateSolidBrush(kRed);
     red.lpszClassName = "TavrixRedWindow";
     RegisterClassA(&red);
-    HWND window = CreateWindowA("TavrixRedWindow", "Rot", WS_POPUP | WS_VISIBLE, 1200, 150, 400, 300, nullptr,
-                                nullptr, GetModuleHandleA(nullptr), nullptr);
+    HWND window = CreateWindowA("TavrixRedWindow", "Rot", WS_POPUP | WS_VISIBLE, 1200, 150, 400, 300,
+                                nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
     UpdateWindow(window);
     return window;
 }
@@ -122,7 +124,9 @@ TEST_F(TwoMonitors, TheSaverCoversBothWithItsBackgroundAndThePicturesStayOnThePr
         {"black", {{"Background", "0"}}, [](const RECT&, int, int) { return kBlack; }},
         {"the blue fade",
          {{"Background", "1"}},
-         [](const RECT& monitor, int, int y) { return RGB(0, 0, Fading(255, 0, monitor.bottom - monitor.top, y)); }},
+         [](const RECT& monitor, int, int y) {
+             return RGB(0, 0, Fading(255, 0, monitor.bottom - monitor.top, y));
+         }},
         {"the own picture, stretched",
          {{"Background", "5"}, {"OwnBitmap", green.path()}, {"Tiles", "0"}},
          [](const RECT& monitor, int x, int y) {
@@ -146,29 +150,33 @@ TEST_F(TwoMonitors, TheSaverCoversBothWithItsBackgroundAndThePicturesStayOnThePr
                   std::vector<LONG>({0, 0, 1824, 768}))
             << "the window covers both monitors";
         std::string second;
-        const bool secondShown = WaitUntil([&] {
-            second = Differences(BothMonitors(), kSecond,
-                                 [&](int x, int y) { return c.background(kSecond, x, y); });
-            return second.empty();
-        }, 30000);
+        const bool secondShown = WaitUntil(
+            [&] {
+                second = Differences(BothMonitors(), kSecond,
+                                     [&](int x, int y) { return c.background(kSecond, x, y); });
+                return second.empty();
+            },
+            30000);
         EXPECT_TRUE(secondShown) << "the second monitor: " << second;
         // The pictures, nine of them moving, are all on the primary: its background shows around
         // them. They come after the background, so the first look may be too early.
         int pictures = 0, backgroundPoints = 0;
         std::string red;
-        WaitUntil([&] {
-            const BothMonitors shot;
-            pictures = backgroundPoints = 0;
-            for (int y = 10; y < 768; y += 25) {
-                for (int x = 10; x < 1024; x += 25) {
-                    const bool background = shot.At(x, y) == c.background(kPrimary, x, y);
-                    backgroundPoints += background;
-                    pictures += !background;
-                    if (shot.At(x, y) == kRed) red += std::to_string(x) + "," + std::to_string(y) + " ";
+        WaitUntil(
+            [&] {
+                const BothMonitors shot;
+                pictures = backgroundPoints = 0;
+                for (int y = 10; y < 768; y += 25) {
+                    for (int x = 10; x < 1024; x += 25) {
+                        const bool background = shot.At(x, y) == c.background(kPrimary, x, y);
+                        backgroundPoints += background;
+                        pictures += !background;
+                        if (shot.At(x, y) == kRed) red += std::to_string(x) + "," + std::to_string(y) + " ";
+                    }
                 }
-            }
-            return pictures > 0 && backgroundPoints > 0;
-        }, 30000);
+                return pictures > 0 && backgroundPoints > 0;
+            },
+            30000);
         EXPECT_EQ(red, "") << "the red window shows through";
         EXPECT_GT(pictures, 0) << "pictures on the primary monitor";
         EXPECT_GT(backgroundPoints, 0) << "and its background around them";
@@ -181,11 +189,13 @@ TEST_F(TwoMonitors, TravelOrAKeyOnTheSecondMonitorCloseTheSaverAndASecondStartHa
 {
     const POINT start{1400, 300};
     const auto cursorAt = [](int x, int y) {
-        return WaitUntil([&] {
-            SetCursorPos(x, y);
-            POINT at{};
-            return GetCursorPos(&at) && at.x == x && at.y == y;
-        }, 10000);
+        return WaitUntil(
+            [&] {
+                SetCursorPos(x, y);
+                POINT at{};
+                return GetCursorPos(&at) && at.x == x && at.y == y;
+            },
+            10000);
     };
     for (const bool key : {false, true}) {
         SCOPED_TRACE(key ? "a key" : "the mouse");

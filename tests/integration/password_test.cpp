@@ -44,15 +44,17 @@ bool PicturesMoveBeside(HWND dialog)
 {
     RECT hidden{};
     GetWindowRect(dialog, &hidden);
-    return WaitUntil([&] {
-        const ScreenShot before;
-        Sleep(100);  // ten steps at the default speed
-        const ScreenShot after;
-        for (int y = 0; y < before.Height(); y += 2)
-            for (int x = 0; x < before.Width(); x += 2)
-                if (!PtInRect(&hidden, POINT{x, y}) && before.At(x, y) != after.At(x, y)) return true;
-        return false;
-    }, 10000);
+    return WaitUntil(
+        [&] {
+            const ScreenShot before;
+            Sleep(100);  // ten steps at the default speed
+            const ScreenShot after;
+            for (int y = 0; y < before.Height(); y += 2)
+                for (int x = 0; x < before.Width(); x += 2)
+                    if (!PtInRect(&hidden, POINT{x, y}) && before.At(x, y) != after.At(x, y)) return true;
+            return false;
+        },
+        10000);
 }
 
 class Password : public testing::Test {
@@ -101,7 +103,8 @@ protected:
 
 }  // namespace
 
-TEST_F(Password, WithoutOneAKeyClosesWithOneItIsAskedOnceACancelKeepsTheSaverAndOkClosesItAndWithdrawsTheNotice)
+TEST_F(Password,
+       WithoutOneAKeyClosesWithOneItIsAskedOnceACancelKeepsTheSaverAndOkClosesItAndWithdrawsTheNotice)
 {
     SetPasswordInUse(0);
     ASSERT_NO_FATAL_FAILURE(Start());
@@ -136,8 +139,11 @@ TEST_F(Password, ACancelledPasswordAfterAKeyStoppedTheOwnPictureLoadingStillBrin
     const bmp_bytes::TempFile picture(ScratchFolder() + "green.bmp", bmp_bytes::Bytes(green));
     ASSERT_TRUE(picture.written() && bmp_bytes::Extend(picture.path(), 8192 * 6144)) << "no room for it";
     // One tiny picture standing in the middle: the corners show the background.
-    settings_file::Write({{"Background", "5"}, {"OwnBitmap", picture.path()}, {"Scale", "0"},
-                          {"Centered", "1"}, {"Move", "0"}});
+    settings_file::Write({{"Background", "5"},
+                          {"OwnBitmap", picture.path()},
+                          {"Scale", "0"},
+                          {"Centered", "1"},
+                          {"Move", "0"}});
     SetPasswordInUse(1);
     saver_ = std::make_unique<SaverProcess>(Win98SaverPath(), "/s",
                                             std::vector<std::string>{"TAVRIX_FIXTURE_LOG=" + kLog});

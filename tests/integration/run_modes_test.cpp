@@ -9,13 +9,16 @@
 #include <string>
 #include <vector>
 
-#include "win32/handles.h"
 #include "tests/support/saver_process.h"
 #include "tests/support/settings_file.h"
+#include "win32/handles.h"
 
 namespace {
 
-std::string HandleText(HWND window) { return std::to_string(reinterpret_cast<UINT_PTR>(window)); }
+std::string HandleText(HWND window)
+{
+    return std::to_string(reinterpret_cast<UINT_PTR>(window));
+}
 
 }  // namespace
 
@@ -39,12 +42,15 @@ TEST(RunModes, OfTenSaversStartedAtOnceOneRunsInTheForegroundAndTheOthersAndALat
     for (auto& saver : savers) saver->Resume();
     SaverProcess* winner = nullptr;
     size_t running = 0;
-    ASSERT_TRUE(WaitUntil([&] {
-        running = 0;
-        for (auto& saver : savers)
-            if (saver->Running()) ++running, winner = saver.get();
-        return running <= 1;
-    }, 60000)) << running << " still running";
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            running = 0;
+            for (auto& saver : savers)
+                if (saver->Running()) ++running, winner = saver.get();
+            return running <= 1;
+        },
+        60000))
+        << running << " still running";
     ASSERT_EQ(running, 1u) << "one saver stays";
     for (auto& saver : savers)
         EXPECT_TRUE(saver.get() == winner || saver->WaitForExit(0) == 0u) << "the others end with 0";
@@ -78,10 +84,12 @@ TEST(RunModes, APreviewFillsItsParentAsAChildIgnoresInputAndClosesWhenAsked)
     SaverProcess saver(SaverPath(), "/p " + HandleText(parent));
     HWND preview = nullptr;
     // Creating and destroying a child sends its parent messages: this thread answers them while it waits.
-    ASSERT_TRUE(WaitUntil([&] {
-        preview = FindWindowExA(parent, nullptr, kSaverClass, "Preview");
-        return preview != nullptr && (GetWindowLongA(preview, GWL_STYLE) & WS_VISIBLE);
-    }, 10000, true));
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            preview = FindWindowExA(parent, nullptr, kSaverClass, "Preview");
+            return preview != nullptr && (GetWindowLongA(preview, GWL_STYLE) & WS_VISIBLE);
+        },
+        10000, true));
     EXPECT_EQ(static_cast<DWORD>(GetWindowLongA(preview, GWL_STYLE)) & ~static_cast<DWORD>(WS_CLIPSIBLINGS),
               static_cast<DWORD>(WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN));
     RECT client = {}, wanted = {0, 0, 152, 112};
@@ -97,10 +105,12 @@ TEST(RunModes, APreviewFillsItsParentAsAChildIgnoresInputAndClosesWhenAsked)
     EXPECT_FALSE(WaitUntil([&] { return !saver.Running(); }, 500, true)) << "input does not end a preview";
 
     // A close that arrives while the engine is busy painting is dropped; the next one counts.
-    WaitUntil([&] {
-        PostMessageA(preview, WM_CLOSE, 0, 0);
-        return WaitUntil([&] { return !saver.Running(); }, 100, true);
-    }, 10000);
+    WaitUntil(
+        [&] {
+            PostMessageA(preview, WM_CLOSE, 0, 0);
+            return WaitUntil([&] { return !saver.Running(); }, 100, true);
+        },
+        10000);
     EXPECT_EQ(saver.WaitForExit(0), 0u);
 }
 
@@ -159,8 +169,9 @@ TEST(RunModes, APreviewEndsOnceItsParentIsGoneEvenWhenThePreviewWasNotDestroyedW
                                 nullptr, GetModuleHandleA(nullptr), nullptr);
     SaverProcess saver(SaverPath(), "/p " + HandleText(parent));
     HWND preview = nullptr;
-    ASSERT_TRUE(WaitUntil([&] { return (preview = FindWindowExA(parent, nullptr, kSaverClass, "Preview")) != nullptr; },
-                          30000, true));
+    ASSERT_TRUE(WaitUntil(
+        [&] { return (preview = FindWindowExA(parent, nullptr, kSaverClass, "Preview")) != nullptr; }, 30000,
+        true));
     SetParent(preview, nullptr);
     ASSERT_TRUE(WaitUntil([&] { return GetParent(preview) != parent; }, 10000, true));
     DestroyWindow(parent);

@@ -8,9 +8,9 @@
 #include <string>
 
 #include "tavrix_version.h"
-#include "win32/handles.h"
 #include "tests/support/saver_process.h"
 #include "tests/support/settings_file.h"
+#include "win32/handles.h"
 
 namespace {
 
@@ -39,7 +39,10 @@ void WriteDesktop(const char* name, const Text& value)
 {
     WriteUserRegistry(kDesktopKey, name, value ? value->c_str() : nullptr);
 }
-Text Desktop(const char* name) { return ReadText(HKEY_CURRENT_USER, kDesktopKey, name); }
+Text Desktop(const char* name)
+{
+    return ReadText(HKEY_CURRENT_USER, kDesktopKey, name);
+}
 
 // The active saver in system.ini [boot], where the 95/98 family keeps it.
 Text BootSaver()
@@ -81,7 +84,8 @@ bool UninstallQuietly()
 
 }  // namespace
 
-TEST(SetupProgram, SilentlyItInstallsAndActivatesTheSaverAndItsUninstallBringsBackTheOneBeforeAndKeepsTheSettings)
+TEST(SetupProgram,
+     SilentlyItInstallsAndActivatesTheSaverAndItsUninstallBringsBackTheOneBeforeAndKeepsTheSettings)
 {
     settings_file::Remove();
     if (Installed()) UninstallQuietly();
@@ -121,7 +125,8 @@ TEST(SetupProgram, SilentlyItInstallsAndActivatesTheSaverAndItsUninstallBringsBa
         << "a silent uninstall asks nothing and keeps the settings";
 }
 
-TEST(SetupProgram, OnTheWindows98FamilyTheSaverGoesIntoSystemIniWithItsShortPathAndTheUninstallPutsTheOneBeforeBack)
+TEST(SetupProgram,
+     OnTheWindows98FamilyTheSaverGoesIntoSystemIniWithItsShortPathAndTheUninstallPutsTheOneBeforeBack)
 {
     if (Installed()) UninstallQuietly();
     ASSERT_FALSE(Installed()) << "a saver of an earlier run is still installed";
@@ -135,7 +140,7 @@ TEST(SetupProgram, OnTheWindows98FamilyTheSaverGoesIntoSystemIniWithItsShortPath
     CreateDirectoryA(folder.c_str(), nullptr);
     ASSERT_TRUE(CopyFileA((BuildFolder() + "tavrixsaver-setup.exe").c_str(), setup.c_str(), FALSE));
     WriteUserRegistry("Software\\Wine\\AppDefaults\\tavrix98-setup.exe", "Version",
-              "win98");  // Wine shows it Windows 98
+                      "win98");  // Wine shows it Windows 98
     const char kPreviousSaver[] = "C:\\WINDOWS\\SYSTEM\\VORHER.SCR";
     WriteBootSaver(kPreviousSaver);
     WriteDesktop(kActiveSaver, "C:\\windows\\system32\\nt.scr");

@@ -53,14 +53,14 @@ bool Playing()
 }
 
 // Anything drawn on the black window: the bounds of what is not black are empty when nothing is.
-bool ShowsAPicture(const EngineWindow& window) { return window.Shown().BoundsOfAllBut(RGB(0, 0, 0)).right != 0; }
+bool ShowsAPicture(const EngineWindow& window)
+{
+    return window.Shown().BoundsOfAllBut(RGB(0, 0, 0)).right != 0;
+}
 
 class Sound : public testing::Test {
 protected:
-    void SetUp() override
-    {
-        settings_file::Reset({{"ChangeTime", "3600"}});
-    }
+    void SetUp() override { settings_file::Reset({{"ChangeTime", "3600"}}); }
 
     static void Music(const std::string& path, bool loop)
     {
@@ -81,7 +81,8 @@ TEST_F(Sound, TheMusicPlaysWithThePicturesStartsAgainAtItsEndOnlyWhenLoopingAndE
         ASSERT_TRUE(RunMessagesUntil([&] { return ShowsAPicture(window); }, 30000));
         EXPECT_EQ(lstrcmpiA(OpenDeviceName().c_str(), tune_.path()), 0) << OpenDeviceName();
         EXPECT_TRUE(Playing());
-        mciSendCommandA(mciGetDeviceIDA(OpenDeviceName().c_str()), MCI_STOP, 0, 0);  // its end, to the window
+        mciSendCommandA(mciGetDeviceIDA(OpenDeviceName().c_str()), MCI_STOP, 0,
+                        0);  // its end, to the window
         EXPECT_TRUE(RunMessages(2000, MM_MCINOTIFY));
         EXPECT_EQ(Playing(), loop);
         window.Close();
@@ -123,7 +124,8 @@ TEST_F(Sound, TheChangeSoundIsAskedForWithoutWaitingAndPurgedAtTheEnd)
 {
     asked.clear();
     SoundPlayer::playSound = RecordPlaySound;
-    const TempFile beep(bmp_bytes::TempFolder() + "tavrix_sound_test.wav", {'R', 'I', 'F', 'F'});  // never played
+    const TempFile beep(bmp_bytes::TempFolder() + "tavrix_sound_test.wav",
+                        {'R', 'I', 'F', 'F'});  // never played
     settings_file::Write({{"PlayWave", "1"}, {"WaveFile", beep.path()}});
     {
         EngineWindow window(400, 300);
@@ -131,6 +133,7 @@ TEST_F(Sound, TheChangeSoundIsAskedForWithoutWaitingAndPurgedAtTheEnd)
     }
     SoundPlayer::playSound = PlaySoundA;
     ASSERT_EQ(asked.size(), 2u);
-    EXPECT_EQ(asked[0], std::make_pair(std::string(beep.path()), DWORD(SND_FILENAME | SND_NOWAIT | SND_ASYNC)));
+    EXPECT_EQ(asked[0],
+              std::make_pair(std::string(beep.path()), DWORD(SND_FILENAME | SND_NOWAIT | SND_ASYNC)));
     EXPECT_EQ(asked[1], std::make_pair(std::string(), DWORD(SND_PURGE)));
 }

@@ -21,7 +21,10 @@ namespace {
 
 // The engine's clock in these tests: the test moves it, the machine's load cannot.
 DWORD fakeNow = 0;
-DWORD WINAPI FakeClock() { return fakeNow; }
+DWORD WINAPI FakeClock()
+{
+    return fakeNow;
+}
 
 class EngineTiming : public testing::Test {
 protected:
@@ -36,7 +39,10 @@ protected:
     // first change; frames come only when the test sends a tick.
     const AnimationEngine* Start(EngineWindow& window, const char* speed, const char* pictures = "0")
     {
-        settings_file::Reset({{"ChangeTime", "3600"}, {"Move", "1"}, {"Speed", speed}, {"Scale", "0"},
+        settings_file::Reset({{"ChangeTime", "3600"},
+                              {"Move", "1"},
+                              {"Speed", speed},
+                              {"Scale", "0"},
                               {"Pictures", pictures}});
         SendMessageA(window.get(), WM_TIMER, 1, 0);  // the background, then the engine
         SendMessageA(window.get(), WM_TIMER, 1, 0);  // the first pictures
@@ -44,7 +50,8 @@ protected:
     }
 
     // Frames every `every` ms for `span` ms of the engine's clock; the steps the picture took.
-    static unsigned StepsOver(const EngineWindow& window, const AnimationEngine& engine, DWORD span, DWORD every)
+    static unsigned StepsOver(const EngineWindow& window, const AnimationEngine& engine, DWORD span,
+                              DWORD every)
     {
         const unsigned before = engine.SpriteAt(0).steps;
         for (DWORD passed = 0; passed < span;) {
@@ -91,7 +98,8 @@ TEST_F(EngineTiming, EachSpeedStepsOnScheduleLateFramesMakeUpTheStepsAndALongSta
 // picture stepping every 10 ms is shown every 10 ms, not at the pace of the slowest speed.
 TEST_F(EngineTiming, TheNextFrameComesWhenTheEarliestStepFallsDue)
 {
-    for (const auto& [speed, interval] : {std::make_pair("9", 10u), std::make_pair("5", 50u), std::make_pair("0", 100u)}) {
+    for (const auto& [speed, interval] :
+         {std::make_pair("9", 10u), std::make_pair("5", 50u), std::make_pair("0", 100u)}) {
         EngineWindow window(1024, 768);
         const AnimationEngine* engine = Start(window, speed, "2");
         ASSERT_TRUE(engine && engine->SpriteAt(2).bitmap) << "Speed " << speed;

@@ -81,7 +81,8 @@ inline std::string TempFolder()
 // Adds `bytes` of zeros to the end of a file, as a hole that costs no disk where the system allows.
 inline bool Extend(const char* path, LONGLONG bytes)
 {
-    UniqueFile file(CreateFileA(path, GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    UniqueFile file(
+        CreateFileA(path, GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     LARGE_INTEGER end{};
     end.QuadPart = bytes;
     return file && SetFilePointerEx(file.get(), end, nullptr, FILE_END) && SetEndOfFile(file.get());
@@ -98,7 +99,9 @@ public:
         written_ = file && WriteFile(file.get(), bytes.data(), DWORD(bytes.size()), &written, nullptr) &&
                    written == bytes.size();
     }
-    explicit TempFile(const std::vector<uint8_t>& bytes) : TempFile(TempFolder() + "tavrix_test.bmp", bytes) {}
+    explicit TempFile(const std::vector<uint8_t>& bytes) : TempFile(TempFolder() + "tavrix_test.bmp", bytes)
+    {
+    }
     ~TempFile() { DeleteFileA(path_.c_str()); }
     TempFile(const TempFile&) = delete;
     TempFile& operator=(const TempFile&) = delete;

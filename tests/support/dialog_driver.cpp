@@ -7,7 +7,8 @@ namespace dialog_driver {
 
 bool WaitUntilShown(HWND window)
 {
-    return WaitUntil([&] { return !IsWindow(window) || IsWindowVisible(window); }, 10000) && IsWindowVisible(window);
+    return WaitUntil([&] { return !IsWindow(window) || IsWindowVisible(window); }, 10000) &&
+           IsWindowVisible(window);
 }
 
 // GetWindowTextA sees nothing of another program's controls; WM_GETTEXT goes to the control itself.
@@ -21,14 +22,20 @@ std::string TextOf(HWND window)
     return text;
 }
 
-std::string TextOf(HWND dialog, int id) { return TextOf(GetDlgItem(dialog, id)); }
+std::string TextOf(HWND dialog, int id)
+{
+    return TextOf(GetDlgItem(dialog, id));
+}
 
 bool IsChecked(HWND dialog, int id)
 {
     return SendMessageA(GetDlgItem(dialog, id), BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
 
-bool IsEnabled(HWND dialog, int id) { return IsWindowEnabled(GetDlgItem(dialog, id)) != FALSE; }
+bool IsEnabled(HWND dialog, int id)
+{
+    return IsWindowEnabled(GetDlgItem(dialog, id)) != FALSE;
+}
 
 namespace {
 
@@ -41,8 +48,8 @@ std::string EntryText(HWND list, LRESULT index)
     std::wstring wide(static_cast<size_t>(length) + 1, L'\0');
     SendMessageW(list, CB_GETLBTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&wide[0]));
     std::string text(wide.size() * 2, '\0');
-    const int bytes = WideCharToMultiByte(CP_ACP, 0, wide.c_str(), -1, &text[0], static_cast<int>(text.size()), nullptr,
-                                          nullptr);
+    const int bytes = WideCharToMultiByte(CP_ACP, 0, wide.c_str(), -1, &text[0],
+                                          static_cast<int>(text.size()), nullptr, nullptr);
     text.resize(bytes > 0 ? static_cast<size_t>(bytes) - 1 : 0);
     return text;
 }
@@ -71,7 +78,8 @@ void Click(HWND dialog, int id)
 
 void Press(HWND dialog, int id)
 {
-    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
 }
 
 HWND OpenModal(HWND dialog, int id)

@@ -34,7 +34,10 @@ std::string ScratchFolder()
     return folder;
 }
 
-std::string SaverPath() { return BuildFolder() + "tavrixsaver.scr"; }
+std::string SaverPath()
+{
+    return BuildFolder() + "tavrixsaver.scr";
+}
 
 std::string InWindowsFolder(const char* name)
 {
@@ -85,7 +88,8 @@ bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs, bool pum
 {
     const DWORD start = GetTickCount();
     for (;;) {
-        for (MSG message; pump && PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE);) DispatchMessageA(&message);
+        for (MSG message; pump && PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE);)
+            DispatchMessageA(&message);
         if (condition()) return true;
         if (GetTickCount() - start > timeoutMs) return false;
         Sleep(10);
@@ -101,15 +105,16 @@ SaverProcess::SaverProcess(const std::string& program, const std::string& argume
     auto setEach = [&](bool set) {
         for (const std::string& entry : environment) {
             const size_t equals = entry.find('=');
-            SetEnvironmentVariableA(entry.substr(0, equals).c_str(), set ? entry.c_str() + equals + 1 : nullptr);
+            SetEnvironmentVariableA(entry.substr(0, equals).c_str(),
+                                    set ? entry.c_str() + equals + 1 : nullptr);
         }
     };
     setEach(true);
     STARTUPINFOA startup = {};
     startup.cb = sizeof(startup);
     // A process that could not start leaves info_ empty.
-    CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, creationFlags, nullptr, nullptr,
-                   &startup, &info_);
+    CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, creationFlags, nullptr,
+                   nullptr, &startup, &info_);
     setEach(false);
 }
 
@@ -140,11 +145,15 @@ HWND SaverProcess::WaitForWindow(const char* windowClass, const char* title, DWO
         [&] {
             found = FindProcessWindow(info_.dwProcessId, windowClass, title);
             // Once its thread answers, the window is made (and shown, if it is to be) and takes messages.
-            if (found && !SendMessageTimeoutA(found, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 500, nullptr)) found = nullptr;
+            if (found && !SendMessageTimeoutA(found, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 500, nullptr))
+                found = nullptr;
             return found || !Running();
         },
         timeoutMs);
     return found;
 }
 
-HWND WaitForSaverWindow(SaverProcess& saver) { return saver.WaitForWindow(kSaverClass, kSaverTitle); }
+HWND WaitForSaverWindow(SaverProcess& saver)
+{
+    return saver.WaitForWindow(kSaverClass, kSaverTitle);
+}

@@ -7,8 +7,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "win32/handles.h"
 #include "tests/support/saver_process.h"
+#include "win32/handles.h"
 
 // The pixels of a bitmap of the screen's kind, or of what a window (null: the whole screen) shows
 // now; top row first.
@@ -77,11 +77,13 @@ public:
 // its first pictures, so its start is over and it takes input.
 inline bool WaitForAPictureOnTheScreen(DWORD timeoutMs = 30000)
 {
-    return WaitUntil([] {
-        const ScreenShot shot;
-        for (int y = 0; y < shot.Height(); y += 16)
-            for (int x = 0; x < shot.Width(); x += 16)
-                if (shot.At(x, y) != RGB(0, 0, 0)) return true;
-        return false;
-    }, timeoutMs);
+    return WaitUntil(
+        [] {
+            const ScreenShot shot;
+            for (int y = 0; y < shot.Height(); y += 16)
+                for (int x = 0; x < shot.Width(); x += 16)
+                    if (shot.At(x, y) != RGB(0, 0, 0)) return true;
+            return false;
+        },
+        timeoutMs);
 }

@@ -7,7 +7,10 @@
 
 namespace settings_file {
 
-std::string Path() { return InWindowsFolder("tavrixsaver.ini"); }
+std::string Path()
+{
+    return InWindowsFolder("tavrixsaver.ini");
+}
 
 void Remove()
 {
@@ -38,6 +41,9 @@ std::string Read(const char* key, const char* fallback)
     return value;
 }
 
-std::string Text() { return FileText(Path()); }
+std::string Text()
+{
+    return FileText(Path());
+}
 
 }  // namespace settings_file

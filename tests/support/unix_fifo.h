@@ -41,8 +41,9 @@ public:
     // Opened for reading and writing: while this is held, a read from the FIFO waits for good.
     UniqueFile HoldOpen() const
     {
-        return UniqueFile(CreateFileA(path_.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        return UniqueFile(CreateFileA(path_.c_str(), GENERIC_READ | GENERIC_WRITE,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr));
     }
 
     const char* path() const { return path_.c_str(); }

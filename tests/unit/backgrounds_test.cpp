@@ -37,10 +37,14 @@ TEST(PaintingBackgrounds, EachFadeRunsDownTheWholeWindowAMissingPictureGivesBlac
         UINT background;
         COLORREF top, last;
     } choices[] = {
-        {1, kBlue, RGB(0, 0, 2)}, {2, kWhite, RGB(2, 2, 2)},  // 255 less 2.55 a row, truncated
-        {6, RGB(200, 100, 50), RGB(2, 100, 248)},             // 200 - 99 * 2, 50 + 99 * 2
-        {0, kBlack, kBlack}, {5, kBlack, kBlack},             // 5: the picture cannot be read
-        {3, kMarker, kMarker}, {7, kMarker, kMarker}, {0xFFFFFFFF, kMarker, kMarker},
+        {1, kBlue, RGB(0, 0, 2)},
+        {2, kWhite, RGB(2, 2, 2)},                 // 255 less 2.55 a row, truncated
+        {6, RGB(200, 100, 50), RGB(2, 100, 248)},  // 200 - 99 * 2, 50 + 99 * 2
+        {0, kBlack, kBlack},
+        {5, kBlack, kBlack},  // 5: the picture cannot be read
+        {3, kMarker, kMarker},
+        {7, kMarker, kMarker},
+        {0xFFFFFFFF, kMarker, kMarker},
     };
     for (const auto& choice : choices) {
         TestWindow painted(16, 100);

@@ -3,10 +3,12 @@
 
 #include <gtest/gtest.h>
 
-
 TEST(ProgramName, AQuotedOrBareNameIsSkippedWithTheBlanksAndTabsBeforeTheArguments)
 {
-    const struct { const char* commandLine; const char* arguments; } cases[] = {
+    const struct {
+        const char* commandLine;
+        const char* arguments;
+    } cases[] = {
         {"\"C:\\My Savers\\tavrix saver.scr\" /s", "/s"},
         {"C:\\tavrixsaver.scr \t /p 123", "/p 123"},
         {"tavrixsaver.scr", ""},
@@ -18,7 +20,11 @@ TEST(ProgramName, AQuotedOrBareNameIsSkippedWithTheBlanksAndTabsBeforeTheArgumen
 // Every spelling Windows and other callers use; the saver's own runs under Wine try only a few.
 TEST(RunMode, TheFirstCharacterAfterAnyMixOfSeparatorsDecidesAndHandsOnTheRest)
 {
-    const struct { const char* arguments; RunMode mode; const char* rest; } cases[] = {
+    const struct {
+        const char* arguments;
+        RunMode mode;
+        const char* rest;
+    } cases[] = {
         {"/s", RunMode::Saver, ""},
         {"-S", RunMode::Saver, ""},
         {"/ -/s", RunMode::Saver, ""},
@@ -42,9 +48,12 @@ TEST(RunMode, TheFirstCharacterAfterAnyMixOfSeparatorsDecidesAndHandsOnTheRest)
 
 TEST(WindowHandle, LeadingDecimalDigitsAreReadUpToTheFirstOtherCharacterAndWrapAtThirtyTwoBits)
 {
-    const struct { const char* text; uint32_t handle; } cases[] = {
-        {"1234", 1234u}, {"12ab", 12u},     {":1234", 0u},           {"", 0u},
-        {"-5", 0u},      {"0x10", 0u},      {"4294967296", 0u},     {"4294967301", 5u},
+    const struct {
+        const char* text;
+        uint32_t handle;
+    } cases[] = {
+        {"1234", 1234u}, {"12ab", 12u}, {":1234", 0u},      {"", 0u},
+        {"-5", 0u},      {"0x10", 0u},  {"4294967296", 0u}, {"4294967301", 5u},
     };
     for (const auto& c : cases) EXPECT_EQ(ParseWindowHandle(c.text), c.handle) << c.text;
 }

@@ -15,8 +15,8 @@ namespace {
 
 TEST(BackgroundButtons, EachBackgroundHasItsButtonAndOtherValuesShowTheBlackScreen)
 {
-    const int buttons[] = {IDC_BACKGROUND_BLACK,   IDC_BACKGROUND_BLUE,   IDC_BACKGROUND_WHITE,
-                           IDC_BACKGROUND_BLACK,   IDC_BACKGROUND_DESKTOP, IDC_BACKGROUND_BITMAP,
+    const int buttons[] = {IDC_BACKGROUND_BLACK,    IDC_BACKGROUND_BLUE,    IDC_BACKGROUND_WHITE,
+                           IDC_BACKGROUND_BLACK,    IDC_BACKGROUND_DESKTOP, IDC_BACKGROUND_BITMAP,
                            IDC_BACKGROUND_GRADIENT, IDC_BACKGROUND_BLACK};
     for (unsigned value = 0; value < 8; ++value) EXPECT_EQ(BackgroundButton(value), buttons[value]) << value;
     EXPECT_EQ(BackgroundButton(0xFFFFFFFFu), IDC_BACKGROUND_BLACK);
@@ -24,10 +24,20 @@ TEST(BackgroundButtons, EachBackgroundHasItsButtonAndOtherValuesShowTheBlackScre
 
 TEST(SecondsField, ReadsTheLeadingDigitsUpTo32BitsAndElseZeroButNoLongerThanATimerCanWait)
 {
-    const std::pair<const char*, unsigned> cases[] = {
-        {"10", 10},         {"0", 0},           {"007", 7},  {"", 0},    {"   ", 0},  {" 30", 30},
-        {"12s", 12},        {"abc", 0},         {"-5", 0},   {"2147483", 2147483},   {"2147484", 2147483},
-        {"4294967295", 2147483},  {"4294967296", 0},  {"99999999999999999999999999", 0}};
+    const std::pair<const char*, unsigned> cases[] = {{"10", 10},
+                                                      {"0", 0},
+                                                      {"007", 7},
+                                                      {"", 0},
+                                                      {"   ", 0},
+                                                      {" 30", 30},
+                                                      {"12s", 12},
+                                                      {"abc", 0},
+                                                      {"-5", 0},
+                                                      {"2147483", 2147483},
+                                                      {"2147484", 2147483},
+                                                      {"4294967295", 2147483},
+                                                      {"4294967296", 0},
+                                                      {"99999999999999999999999999", 0}};
     for (const auto& c : cases) EXPECT_EQ(ParseSeconds(c.first), c.second) << '"' << c.first << '"';
 }
 
@@ -56,7 +66,8 @@ TEST(SaveFailure, TheBoxNamesEachReasonInPlainWordsWithTheFileAndKeepsWhatWasSto
 {
     const std::pair<unsigned long, const char*> reasons[] = {
         {ERROR_ACCESS_DENIED,
-         "Windows verweigert das Schreiben: Die Datei ist schreibgesch\xFCtzt, oder der Ordner darf nicht beschrieben werden."},
+         "Windows verweigert das Schreiben: Die Datei ist schreibgesch\xFCtzt, oder der Ordner darf nicht "
+         "beschrieben werden."},
         {ERROR_SHARING_VIOLATION, "Die Datei wird gerade von einem anderen Programm benutzt."},
         {ERROR_LOCK_VIOLATION, "Die Datei wird gerade von einem anderen Programm benutzt."},
         {ERROR_DISK_FULL, "Auf dem Datentr\xE4ger ist kein Platz mehr frei."},
@@ -65,13 +76,15 @@ TEST(SaveFailure, TheBoxNamesEachReasonInPlainWordsWithTheFileAndKeepsWhatWasSto
         {ERROR_FILE_NOT_FOUND, "Der Ordner der Datei ist nicht zu finden."},
         {ERROR_PATH_NOT_FOUND, "Der Ordner der Datei ist nicht zu finden."},
         {ERROR_BAD_FILE_TYPE,
-         "Unter diesem Namen steht keine gew\xF6hnliche Datei, sondern ein Ordner, ein Ger\xE4t oder eine Pipe."},
+         "Unter diesem Namen steht keine gew\xF6hnliche Datei, sondern ein Ordner, ein Ger\xE4t oder eine "
+         "Pipe."},
         {ERROR_NOT_READY, "Windows meldet den Fehler 21."},
     };
     for (const auto& [error, reason] : reasons) {
         EXPECT_EQ(SaveFailureText("C:\\WINDOWS\\tavrixsaver.ini", error),
                   std::string("Die Einstellungen konnten nicht gespeichert werden.\n\n") + reason +
-                      "\n\nDatei: C:\\WINDOWS\\tavrixsaver.ini\n\nDie bisher gespeicherten Einstellungen gelten weiter.")
+                      "\n\nDatei: C:\\WINDOWS\\tavrixsaver.ini\n\nDie bisher gespeicherten Einstellungen "
+                      "gelten weiter.")
             << error;
     }
 }

@@ -22,7 +22,8 @@ std::vector<uint32_t> Pixels(HBITMAP bitmap)
     BITMAP size{};
     GetObjectA(bitmap, sizeof size, &size);
     BITMAPINFO info{};
-    info.bmiHeader = {DWORD(sizeof info.bmiHeader), size.bmWidth, -size.bmHeight, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    info.bmiHeader = {
+        DWORD(sizeof info.bmiHeader), size.bmWidth, -size.bmHeight, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
     std::vector<uint32_t> pixels(size_t(size.bmWidth) * size_t(size.bmHeight));
     GetDIBits(WindowDc(nullptr).get(), bitmap, 0, UINT(size.bmHeight), pixels.data(), &info, DIB_RGB_COLORS);
     return pixels;
@@ -44,7 +45,10 @@ TEST(LoadingBmpFiles, ALargePictureUnderALongPathLoadsInPiecesAndBandsAndAStopAn
         ASSERT_TRUE(file.written());
         int asked = 0;
         LoadedDib dib;
-        ASSERT_TRUE(DibLoader().LoadFromFile(file.path(), dib, [&] { ++asked; return false; }));
+        ASSERT_TRUE(DibLoader().LoadFromFile(file.path(), dib, [&] {
+            ++asked;
+            return false;
+        }));
         EXPECT_GE(asked, 22);
         const std::vector<uint32_t> pixels = Pixels(dib.hBitmap.get());
         ASSERT_EQ(pixels.size(), 600000u);
@@ -58,7 +62,8 @@ TEST(LoadingBmpFiles, ALargePictureUnderALongPathLoadsInPiecesAndBandsAndAStopAn
         for (const int stopAt : {1, 2, asked / 2, asked}) {
             int count = 0;
             LoadedDib stopped;
-            EXPECT_FALSE(DibLoader().LoadFromFile(file.path(), stopped, [&] { return ++count == stopAt; })) << stopAt;
+            EXPECT_FALSE(DibLoader().LoadFromFile(file.path(), stopped, [&] { return ++count == stopAt; }))
+                << stopAt;
             EXPECT_EQ(count, stopAt) << "nothing is asked after the stop";
             EXPECT_TRUE(!stopped.hBitmap && !stopped.hPalette) << stopAt;
         }
@@ -83,9 +88,9 @@ TEST(LoadingBmpFiles, TheFilesAnImageEditorWritesShowTheirColours)
     const struct {
         const char* file;
         int tolerance;  // 16-bit files round each channel to 5 or 6 bits
-    } files[] = {{"core_24.bmp", 0},    {"core_palette4.bmp", 0}, {"info_24.bmp", 0},     {"v5_24.bmp", 0},
-                 {"v5_565.bmp", 8},     {"v5_555.bmp", 8},        {"v5_alpha32.bmp", 0},  {"v5_palette4.bmp", 0},
-                 {"info_rle8.bmp", 0}};
+    } files[] = {{"core_24.bmp", 0},    {"core_palette4.bmp", 0}, {"info_24.bmp", 0},
+                 {"v5_24.bmp", 0},      {"v5_565.bmp", 8},        {"v5_555.bmp", 8},
+                 {"v5_alpha32.bmp", 0}, {"v5_palette4.bmp", 0},   {"info_rle8.bmp", 0}};
     for (const auto& file : files) {
         const std::string path = BuildFolder() + "editor_bmps\\" + file.file;
         LoadedDib dib;
@@ -95,8 +100,8 @@ TEST(LoadingBmpFiles, TheFilesAnImageEditorWritesShowTheirColours)
         for (size_t i = 0; i < 15; ++i) {
             for (int shift : {0, 8, 16}) {
                 const int difference = int(shown[i] >> shift & 0xFF) - int(picture[i] >> shift & 0xFF);
-                EXPECT_LE(std::abs(difference), file.tolerance) << file.file << " pixel " << i << ": " << std::hex
-                                                                << shown[i] << " for " << picture[i];
+                EXPECT_LE(std::abs(difference), file.tolerance)
+                    << file.file << " pixel " << i << ": " << std::hex << shown[i] << " for " << picture[i];
             }
         }
     }
@@ -113,8 +118,10 @@ TEST(LoadingBuiltInPictures, EveryPictureOfBothStylesShowsItsColoursToTheLastRow
         ASSERT_TRUE(DibLoader().LoadFromResource("DIB", name, dib)) << name;
         const std::vector<uint32_t> pixels = Pixels(dib.hBitmap.get());
         const auto half = std::ptrdiff_t(pixels.size() / 2);  // each half has a hundred colours or more
-        EXPECT_GE(std::set<uint32_t>(pixels.begin(), pixels.begin() + half).size(), 64u) << name << ", the upper half";
-        EXPECT_GE(std::set<uint32_t>(pixels.end() - half, pixels.end()).size(), 64u) << name << ", the lower half";
+        EXPECT_GE(std::set<uint32_t>(pixels.begin(), pixels.begin() + half).size(), 64u)
+            << name << ", the upper half";
+        EXPECT_GE(std::set<uint32_t>(pixels.end() - half, pixels.end()).size(), 64u)
+            << name << ", the lower half";
     }
 }
 
@@ -135,7 +142,7 @@ TEST(RefusingBmpFiles, MissingEmptyNoBitmapCutShortOrOfFourGigabytes)
 
     const TempFile file(Bytes(Picture{}));
     ASSERT_TRUE(DibLoader().LoadFromFile(file.path(), dib));
-    {   // The same picture at the start of a (sparse) file 16 bytes past 4 GB.
+    {  // The same picture at the start of a (sparse) file 16 bytes past 4 GB.
         UniqueFile grown(CreateFileA(file.path(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
         LONG high = 1;
         ASSERT_NE(SetFilePointer(grown.get(), 16, &high, FILE_BEGIN), INVALID_SET_FILE_POINTER);

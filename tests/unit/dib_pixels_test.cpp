@@ -14,7 +14,12 @@ using Bytes = std::vector<uint8_t>;
 PixelFormat FormatOf(uint16_t bitCount, uint32_t width, uint32_t height,
                      PixelCoding coding = PixelCoding::Rows)
 {
-    return PixelFormat{coding, bitCount, width, height, uint32_t(StrideOf(width, bitCount)), {},
+    return PixelFormat{coding,
+                       bitCount,
+                       width,
+                       height,
+                       uint32_t(StrideOf(width, bitCount)),
+                       {},
                        uint32_t(StrideOf(width, OutputBits(bitCount)))};
 }
 
@@ -31,8 +36,10 @@ Bytes Decode(const PixelFormat& format, const Bytes& codes, size_t piece)
             decoder.TakeRow(rows.data() + rows.size() - format.outStride);
         }
         if (!decoder.WantsBytes()) continue;
-        if (at == codes.size()) decoder.EndOfSource();
-        else at += decoder.Feed(codes.data() + at, std::min(piece, codes.size() - at));
+        if (at == codes.size())
+            decoder.EndOfSource();
+        else
+            at += decoder.Feed(codes.data() + at, std::min(piece, codes.size() - at));
     }
     return rows;
 }
@@ -56,18 +63,28 @@ TEST(DecodingRows, RunsLiteralsEndsOfLineDeltasAndShortSourcesInAnyPieces)
         Bytes codes;
         Bytes rows;  // bottom row first, 4 bytes a row
     } cases[] = {
-        {"RLE8 runs and a padded literal", FormatOf(8, 4, 2, rle8), {2, 7, 0, 3, 1, 2, 3, 0, 0, 0, 4, 9, 0, 1},
+        {"RLE8 runs and a padded literal",
+         FormatOf(8, 4, 2, rle8),
+         {2, 7, 0, 3, 1, 2, 3, 0, 0, 0, 4, 9, 0, 1},
          {7, 7, 1, 2, 9, 9, 9, 9}},
-        {"RLE8 delta right and up keeps its column", FormatOf(8, 4, 3, rle8), {1, 5, 0, 2, 1, 1, 1, 6, 0, 1},
+        {"RLE8 delta right and up keeps its column",
+         FormatOf(8, 4, 3, rle8),
+         {1, 5, 0, 2, 1, 1, 1, 6, 0, 1},
          {5, 0, 0, 0, 0, 0, 6, 0, 0, 0, 0, 0}},
-        {"RLE8 end of bitmap leaves the rest 0", FormatOf(8, 4, 3, rle8), {1, 5, 0, 1, 9, 9},
+        {"RLE8 end of bitmap leaves the rest 0",
+         FormatOf(8, 4, 3, rle8),
+         {1, 5, 0, 1, 9, 9},
          {5, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}},
-        {"RLE8 runs past the row's end are cut off", FormatOf(8, 3, 2, rle8), {9, 4, 0, 0, 1, 2, 0, 1},
+        {"RLE8 runs past the row's end are cut off",
+         FormatOf(8, 3, 2, rle8),
+         {9, 4, 0, 0, 1, 2, 0, 1},
          {4, 4, 4, 0, 2, 0, 0, 0}},
         {"RLE8 codes that end early", FormatOf(8, 4, 2, rle8), {3, 8}, {8, 8, 8, 0, 0, 0, 0, 0}},
         {"RLE4 runs alternate the two halves", FormatOf(4, 4, 1, rle4), {3, 0x12, 0, 1}, {1, 2, 1, 0}},
-        {"RLE4 literal of five takes three bytes and a pad", FormatOf(4, 6, 1, rle4),
-         {0, 5, 0x12, 0x34, 0x50, 0, 1, 0xC0, 0, 1}, {1, 2, 3, 4, 5, 12, 0, 0}},
+        {"RLE4 literal of five takes three bytes and a pad",
+         FormatOf(4, 6, 1, rle4),
+         {0, 5, 0x12, 0x34, 0x50, 0, 1, 0xC0, 0, 1},
+         {1, 2, 3, 4, 5, 12, 0, 0}},
     };
     for (const auto& c : cases) {
         for (const size_t piece : {size_t(1), size_t(3), c.codes.size()})

@@ -11,11 +11,13 @@
 
 TEST(DeviceNames, ADeviceNameIsADeviceInAnyFolderWithAnyExtensionOrTrailingBlanks)
 {
-    for (const char* device : {"COM1", "com9", "Aux", "NUL", "PRN", "con", "lpt9", "conout$", "CLOCK$", "COM1 .bmp",
-                               "nul.tar.gz", "LPT1:", "AUX  ", "C:\\Bilder\\com1.bmp", "Z:/tmp/aux.bmp", "\\\\.\\COM1"})
+    for (const char* device :
+         {"COM1", "com9", "Aux", "NUL", "PRN", "con", "lpt9", "conout$", "CLOCK$", "COM1 .bmp", "nul.tar.gz",
+          "LPT1:", "AUX  ", "C:\\Bilder\\com1.bmp", "Z:/tmp/aux.bmp", "\\\\.\\COM1"})
         EXPECT_TRUE(NamesDevice(device)) << device;
-    for (const char* file : {"", "C:", "COM", "COM0", "COM10", "LPT", "CONSOLE.bmp", "auxiliary.bmp", "nul_bild.bmp",
-                             "C:\\COM1\\bild.bmp", "C:\\Bilder\\bild.com1", ".COM1", "xCOM1"})
+    for (const char* file :
+         {"", "C:", "COM", "COM0", "COM10", "LPT", "CONSOLE.bmp", "auxiliary.bmp", "nul_bild.bmp",
+          "C:\\COM1\\bild.bmp", "C:\\Bilder\\bild.com1", ".COM1", "xCOM1"})
         EXPECT_FALSE(NamesDevice(file)) << file;
 }
 
@@ -32,12 +34,12 @@ TEST(RegularDiskFiles, AFileOpensAndDevicesPipesAndFoldersAreRefusedWithoutWaiti
     ASSERT_TRUE(fifo.Made());
     const UniqueFile writer = fifo.HoldOpen();
     ASSERT_TRUE(writer);
-    const UniqueFile pipe(CreateNamedPipeA("\\\\.\\pipe\\tavrix_test", PIPE_ACCESS_OUTBOUND, PIPE_TYPE_BYTE, 1, 0, 0,
-                                           0, nullptr));
+    const UniqueFile pipe(CreateNamedPipeA("\\\\.\\pipe\\tavrix_test", PIPE_ACCESS_OUTBOUND, PIPE_TYPE_BYTE,
+                                           1, 0, 0, 0, nullptr));
     ASSERT_TRUE(pipe);
     const std::string folder = bmp_bytes::TempFolder();
-    for (const char* path : {"COM1", "AUX", "COM1.bmp", "CON", fifo.path(),
-                             "\\\\.\\pipe\\tavrix_test", folder.c_str(), ""}) {
+    for (const char* path :
+         {"COM1", "AUX", "COM1.bmp", "CON", fifo.path(), "\\\\.\\pipe\\tavrix_test", folder.c_str(), ""}) {
         EXPECT_FALSE(IsRegularDiskFile(path)) << path;
         EXPECT_FALSE(OpenRegularDiskFile(path)) << path;
     }
@@ -54,11 +56,12 @@ TEST(RegularDiskFiles, ANameSwappedForAPipeBetweenItsCheckAndItsOpeningIsStillRe
     ASSERT_TRUE(writer);
     const std::string stem = "/tmp/tavrix_swap_" + std::to_string(GetCurrentProcessId());
     const bmp_bytes::TempFile file("Z:" + stem + "_file", {'B', 'M'});
-    const bmp_bytes::TempFile running("Z:" + stem + "_running", {1});  // the loop goes on while this is there
+    const bmp_bytes::TempFile running("Z:" + stem + "_running",
+                                      {1});  // the loop goes on while this is there
     ASSERT_TRUE(file.written() && running.written());
     const std::string link = stem + "_link", fifoPath = std::string(fifo.path() + 2);
-    std::string loop = "/bin/sh -c \"while [ -e " + stem + "_running ]; do ln -sfn " + stem + "_file " + link +
-                       "; ln -sfn ";
+    std::string loop = "/bin/sh -c \"while [ -e " + stem + "_running ]; do ln -sfn " + stem + "_file " +
+                       link + "; ln -sfn ";
     for (char c : fifoPath) loop += c == '\\' ? '/' : c;
     loop += " " + link + "; done; rm -f " + link + "\"";
     ASSERT_GT(WinExec(loop.c_str(), SW_HIDE), 31u);

@@ -8,10 +8,14 @@
 
 TEST(MouseTravel, MoreThanFourPixelsInAllAreMovementAndFarPointsDoNotOverflowIntoStillness)
 {
-    const struct { int32_t x, y; bool moved; } cases[] = {
+    const struct {
+        int32_t x, y;
+        bool moved;
+    } cases[] = {
         {102, 102, false}, {96, 100, false}, {103, 102, true}, {98, 97, true}, {100, -2147483547, true},
     };
-    for (const auto& c : cases) EXPECT_EQ(TravelExceeds(100, 100, c.x, c.y, 4), c.moved) << c.x << "," << c.y;
+    for (const auto& c : cases)
+        EXPECT_EQ(TravelExceeds(100, 100, c.x, c.y, 4), c.moved) << c.x << "," << c.y;
 }
 
 TEST(QuietTime, InputAsksNothingFor200MillisecondsAfterAnAnswerAndNothingIsQuietBeforeTheFirst)

@@ -26,14 +26,12 @@ TEST(RandomPlacement, DrawsSpreadOverTheRoomLeftHalfGoesBackUpperHalfForwardAndT
     const struct {
         int draw, room, start;
     } placements[] = {
-        {0, 601, 0},        // 1024 - 423: the divisor is 32767 / 601 = 54
-        {54, 601, 1},
-        {32767, 601, 606},  // past the room, until the far edge holds it
-        {32766, 1, 0},      // a room of one pixel: only the top draw reaches it
-        {32767, 1, 1},
-        {100, 32768, 0},    // a window wider than the draws reach starts at the edge
-        {5000, 0, 0},       // no room at all
-        {5000, -10, 0},     // a picture larger than the window
+        {0, 601, 0},                        // 1024 - 423: the divisor is 32767 / 601 = 54
+        {54, 601, 1},   {32767, 601, 606},  // past the room, until the far edge holds it
+        {32766, 1, 0},                      // a room of one pixel: only the top draw reaches it
+        {32767, 1, 1},  {100, 32768, 0},    // a window wider than the draws reach starts at the edge
+        {5000, 0, 0},                       // no room at all
+        {5000, -10, 0},                     // a picture larger than the window
     };
     for (const auto& p : placements)
         EXPECT_EQ(PlacementFromDraw(p.draw, p.room), p.start) << p.draw << " in " << p.room;

@@ -52,9 +52,12 @@ bool WriteBmp(const std::string& path, int32_t width, int32_t height, uint16_t b
     Put32(head, 22, uint32_t(height));
     head[26] = 1;
     head[28] = uint8_t(bits);
-    if (colours) Put32(head, 54, uint32_t(GetBValue(kPictureColour) | GetGValue(kPictureColour) << 8 |
-                                          GetRValue(kPictureColour) << 16));
-    UniqueFile file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (colours)
+        Put32(head, 54,
+              uint32_t(GetBValue(kPictureColour) | GetGValue(kPictureColour) << 8 |
+                       GetRValue(kPictureColour) << 16));
+    UniqueFile file(
+        CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     DWORD written = 0;
     if (!file || !WriteFile(file.get(), head.data(), DWORD(head.size()), &written, nullptr)) return false;
     if (bits == 8) {
@@ -88,8 +91,8 @@ struct Saver {
         std::string command = "\"" + program + "\" /s";
         STARTUPINFOA startup{};
         startup.cb = sizeof startup;
-        if (!CreateProcessA(program.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                            &process))
+        if (!CreateProcessA(program.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                            &startup, &process))
             return;
         for (DWORD start = GetTickCount(); !window && GetTickCount() - start < 20000; Sleep(5))
             window = FindWindowA("WindowsScreenSaverClass", "Screen Saver");
@@ -97,7 +100,8 @@ struct Saver {
     ~Saver()
     {
         if (!process.hProcess) return;
-        if (WaitForSingleObject(process.hProcess, 10000) == WAIT_TIMEOUT) TerminateProcess(process.hProcess, 9);
+        if (WaitForSingleObject(process.hProcess, 10000) == WAIT_TIMEOUT)
+            TerminateProcess(process.hProcess, 9);
         CloseHandle(process.hThread);
         CloseHandle(process.hProcess);
     }
@@ -146,8 +150,8 @@ void MeasureWholeLoad(const char* what)
     const double loadMs = Now() - start;
     const double peak = saver.PeakMegabytes();
     const double closeMs = saver.MillisecondsToCloseOnKey();
-    std::printf("%-34s shown after %5.0f ms, peak working set %5.1f MB, then a key closes it in %3.0f ms\n", what,
-                shown ? loadMs : -1.0, peak, closeMs);
+    std::printf("%-34s shown after %5.0f ms, peak working set %5.1f MB, then a key closes it in %3.0f ms\n",
+                what, shown ? loadMs : -1.0, peak, closeMs);
 }
 
 // A key while it loads (or, when the header is refused, right after).
@@ -158,8 +162,8 @@ void MeasureKeyDuringLoad(const char* what)
     Sleep(kKeyAfterMs);
     const double peak = saver.PeakMegabytes();
     const double closeMs = saver.MillisecondsToCloseOnKey();
-    std::printf("%-34s a key %lu ms after the window came closes it in %3.0f ms (peak so far %5.1f MB)\n", what,
-                kKeyAfterMs, closeMs, peak);
+    std::printf("%-34s a key %lu ms after the window came closes it in %3.0f ms (peak so far %5.1f MB)\n",
+                what, kKeyAfterMs, closeMs, peak);
 }
 
 }  // namespace

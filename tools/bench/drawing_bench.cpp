@@ -17,7 +17,8 @@ double Milliseconds(LARGE_INTEGER from, LARGE_INTEGER to)
 {
     LARGE_INTEGER frequency;
     QueryPerformanceFrequency(&frequency);
-    return 1000.0 * static_cast<double>(to.QuadPart - from.QuadPart) / static_cast<double>(frequency.QuadPart);
+    return 1000.0 * static_cast<double>(to.QuadPart - from.QuadPart) /
+           static_cast<double>(frequency.QuadPart);
 }
 
 template <typename Work>
@@ -38,9 +39,9 @@ HWND CreateFullScreenWindow()
     saverClass.hInstance = GetModuleHandleA(nullptr);
     saverClass.lpszClassName = "WindowsScreenSaverClass";
     RegisterClassA(&saverClass);
-    return CreateWindowExA(WS_EX_TOPMOST, "WindowsScreenSaverClass", "Screen Saver", WS_POPUP | WS_VISIBLE, 0, 0,
-                           GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), nullptr, nullptr,
-                           GetModuleHandleA(nullptr), nullptr);
+    return CreateWindowExA(WS_EX_TOPMOST, "WindowsScreenSaverClass", "Screen Saver", WS_POPUP | WS_VISIBLE,
+                           0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), nullptr,
+                           nullptr, GetModuleHandleA(nullptr), nullptr);
 }
 
 void LoadEveryPicture(int round)
@@ -105,12 +106,11 @@ int main()
     HDC dc = GetDC(window);
     std::printf("screen %dx%d\n", GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
     Measure("load a picture from the module", 64, LoadEveryPicture);
-    Measure("paint the blue gradient (one brush a row)", 20,
-            [&](int) {
-                RECT client{};
-                GetClientRect(window, &client);
-                PaintGradient(dc, client, RGB(0, 0, 255), RGB(0, 0, 0));
-            });
+    Measure("paint the blue gradient (one brush a row)", 20, [&](int) {
+        RECT client{};
+        GetClientRect(window, &client);
+        PaintGradient(dc, client, RGB(0, 0, 255), RGB(0, 0, 0));
+    });
     Measure("copy the window (the background copy)", 20, [&](int) {
         CaptureScreen(window, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
     });

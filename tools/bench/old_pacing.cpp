@@ -48,13 +48,14 @@ void AnimationEngine::OldPacingDrawSprite(HDC dc, unsigned slot)
         const int rowY = sprite.y > py ? py : py + sprite.height;
         OldPacingCopy(dc, screenCopy.get(), px, rowY, sprite.width + sprite.stepX, sprite.stepY, px, rowY);
         const int columnX = sprite.x > px ? px : px + sprite.width;
-        OldPacingCopy(dc, screenCopy.get(), columnX, py, sprite.stepX, sprite.height + sprite.stepY, columnX, py);
+        OldPacingCopy(dc, screenCopy.get(), columnX, py, sprite.stepX, sprite.height + sprite.stepY, columnX,
+                      py);
     }
     OldPacingExcludeSprites(dc, slot + 1, kSpriteSlots);
     const Destination to = SpriteDestination(sprite);
     BitmapSource source(dc, sprite.bitmap.get());
-    StretchBlt(dc, to.x, to.y, to.width, to.height, source.get(), 0, 0, UnscaledSize(sprite.width, scaleFactor),
-               UnscaledSize(sprite.height, scaleFactor), SRCCOPY);
+    StretchBlt(dc, to.x, to.y, to.width, to.height, source.get(), 0, 0,
+               UnscaledSize(sprite.width, scaleFactor), UnscaledSize(sprite.height, scaleFactor), SRCCOPY);
 }
 
 void AnimationEngine::OldPacingExcludeSprites(HDC dc, unsigned first, unsigned skipped)
@@ -69,7 +70,8 @@ void AnimationEngine::OldPacingExcludeSprites(HDC dc, unsigned first, unsigned s
     SelectClipRgn(dc, shown.get());
 }
 
-void AnimationEngine::OldPacingCopy(HDC dc, HBITMAP from, int x, int y, int width, int height, int fromX, int fromY)
+void AnimationEngine::OldPacingCopy(HDC dc, HBITMAP from, int x, int y, int width, int height, int fromX,
+                                    int fromY)
 {
     BitmapSource source(dc, from);
     BitBlt(dc, x, y, width, height, source.get(), fromX, fromY, SRCCOPY);

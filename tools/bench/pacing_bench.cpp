@@ -46,7 +46,8 @@ void OnFrame(const AnimationEngine& engine)
     for (unsigned slot = 0; slot < kSpriteSlots; ++slot) {
         const Sprite& sprite = engine.SpriteAt(slot);
         if (!sprite.bitmap) continue;
-        const DWORD taken = sprite.steps >= watch.seen[slot] ? sprite.steps - watch.seen[slot] : sprite.steps;
+        const DWORD taken =
+            sprite.steps >= watch.seen[slot] ? sprite.steps - watch.seen[slot] : sprite.steps;
         if (watch.counting) watch.steps += taken;
         if (watch.counting && slot == 0 && taken > 0) watch.firstPicture.push_back(now);
         watch.seen[slot] = sprite.steps;
@@ -89,14 +90,16 @@ Run RunEngine(bool oldPacing, unsigned pictures, unsigned speed, double seconds)
             DispatchMessageA(&message);
             // A frame's time: from the tick to its end, or from the frame before within one tick.
             for (size_t frame = framesBefore; frame < watch.frameEnds.size(); ++frame)
-                run.frameTimes.push_back(watch.frameEnds[frame] - (frame == framesBefore ? dispatched : watch.frameEnds[frame - 1]));
+                run.frameTimes.push_back(watch.frameEnds[frame] -
+                                         (frame == framesBefore ? dispatched : watch.frameEnds[frame - 1]));
         }
         KillTimer(nullptr, deadline);
         run.seconds = (Milliseconds() - start) / 1000.0;
     }
     AnimationEngine::frameDrawn = nullptr;
     run.stepsPerPicture = double(watch.steps) / pictures;
-    for (size_t i = 1; i < watch.firstPicture.size(); ++i) run.gaps.push_back(watch.firstPicture[i] - watch.firstPicture[i - 1]);
+    for (size_t i = 1; i < watch.firstPicture.size(); ++i)
+        run.gaps.push_back(watch.firstPicture[i] - watch.firstPicture[i - 1]);
     return run;
 }
 
@@ -115,14 +118,21 @@ double Deviation(const std::vector<double>& values)
     return values.size() < 2 ? 0 : std::sqrt(sum / double(values.size() - 1));
 }
 
-double Worst(const std::vector<double>& values) { return values.empty() ? 0 : *std::max_element(values.begin(), values.end()); }
+double Worst(const std::vector<double>& values)
+{
+    return values.empty() ? 0 : *std::max_element(values.begin(), values.end());
+}
 
-const char* Name(bool oldPacing) { return oldPacing ? "first version" : "today"; }
+const char* Name(bool oldPacing)
+{
+    return oldPacing ? "first version" : "today";
+}
 
 void PrintSpeeds(double seconds)
 {
     std::printf("\nSpeed: pixels a second on each axis, against 1000 / (100 - 10 x Speed)\n");
-    std::printf("%-14s %8s %6s %10s %10s %7s\n", "pacing", "pictures", "Speed", "intended", "measured", "ratio");
+    std::printf("%-14s %8s %6s %10s %10s %7s\n", "pacing", "pictures", "Speed", "intended", "measured",
+                "ratio");
     for (bool oldPacing : {false, true}) {
         for (unsigned pictures : {1u, 9u}) {
             for (unsigned speed : {0u, 3u, 6u, 9u, 10u}) {
@@ -130,10 +140,11 @@ void PrintSpeeds(double seconds)
                 const double measured = run.stepsPerPicture / run.seconds;
                 const double intended = speed < 10 ? 1000.0 / (100 - 10 * speed) : (oldPacing ? 0 : 1000.0);
                 if (intended > 0)
-                    std::printf("%-14s %8u %6u %10.1f %10.1f %7.3f\n", Name(oldPacing), pictures, speed, intended, measured,
-                                measured / intended);
+                    std::printf("%-14s %8u %6u %10.1f %10.1f %7.3f\n", Name(oldPacing), pictures, speed,
+                                intended, measured, measured / intended);
                 else
-                    std::printf("%-14s %8u %6u %10s %10.1f %7s\n", Name(oldPacing), pictures, speed, "(frames)", measured, "-");
+                    std::printf("%-14s %8u %6u %10s %10.1f %7s\n", Name(oldPacing), pictures, speed,
+                                "(frames)", measured, "-");
             }
         }
     }
@@ -142,12 +153,13 @@ void PrintSpeeds(double seconds)
 void PrintGaps(double seconds)
 {
     std::printf("\nGaps between the steps a picture shows at Speed 9 (interval 10 ms)\n");
-    std::printf("%-14s %8s %10s %10s %10s %8s\n", "pacing", "pictures", "mean ms", "sigma ms", "worst ms", "steps");
+    std::printf("%-14s %8s %10s %10s %10s %8s\n", "pacing", "pictures", "mean ms", "sigma ms", "worst ms",
+                "steps");
     for (bool oldPacing : {false, true}) {
         for (unsigned pictures : {1u, 9u}) {
             const Run run = RunEngine(oldPacing, pictures, 9, seconds);
-            std::printf("%-14s %8u %10.2f %10.2f %10.2f %8zu\n", Name(oldPacing), pictures, Mean(run.gaps), Deviation(run.gaps),
-                        Worst(run.gaps), run.gaps.size());
+            std::printf("%-14s %8u %10.2f %10.2f %10.2f %8zu\n", Name(oldPacing), pictures, Mean(run.gaps),
+                        Deviation(run.gaps), Worst(run.gaps), run.gaps.size());
         }
     }
 }

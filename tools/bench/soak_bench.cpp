@@ -16,10 +16,10 @@
 #include <string>
 
 #include "engine/engine_proc.h"
-#include "win32/handles.h"
 #include "tests/support/engine_window.h"
 #include "tests/support/saver_process.h"
 #include "tests/support/settings_file.h"
+#include "win32/handles.h"
 
 namespace {
 
@@ -72,8 +72,8 @@ HWND CreateEngineWindow()
     windowClass.lpszClassName = "TavrixSoakBench";
     RegisterClassA(&windowClass);
     HWND window = CreateWindowExA(WS_EX_NOACTIVATE, "TavrixSoakBench", "", WS_POPUP, 0, 0,
-                                  GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), nullptr, nullptr,
-                                  GetModuleHandleA(nullptr), nullptr);
+                                  GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), nullptr,
+                                  nullptr, GetModuleHandleA(nullptr), nullptr);
     if (window) ShowWindow(window, SW_SHOWNOACTIVATE);
     return window;
 }
@@ -138,7 +138,8 @@ public:
                 if (elapsed + intervalMs / 2 >= totalMs) break;
                 continue;
             }
-            if (message.message == WM_TIMER && message.hwnd == engineWindow_ && message.wParam == kChangeTimer)
+            if (message.message == WM_TIMER && message.hwnd == engineWindow_ &&
+                message.wParam == kChangeTimer)
                 ++changes_;
             DispatchMessageA(&message);
         }
@@ -147,8 +148,8 @@ public:
 
     void PrintSummary() const
     {
-        std::printf("saver working set: start %d KiB, end %d KiB, max %d KiB\n", workingSet_.first, workingSet_.last,
-                    workingSet_.max);
+        std::printf("saver working set: start %d KiB, end %d KiB, max %d KiB\n", workingSet_.first,
+                    workingSet_.last, workingSet_.max);
         std::printf("engine GDI objects: start %d, end %d, max %d; probe slot: start %d, end %d, max %d; ",
                     objects_.first, objects_.last, objects_.max, slots_.first, slots_.last, slots_.max);
         std::printf("%d changes\n", changes_);
@@ -191,8 +192,9 @@ int main(int argc, char** argv)
         return 2;
     }
 
-    std::printf("soak: nine pictures in random order, a change every second, %g minutes, a row every %lu s\n",
-                minutes, intervalMs / 1000);
+    std::printf(
+        "soak: nine pictures in random order, a change every second, %g minutes, a row every %lu s\n",
+        minutes, intervalMs / 1000);
     Soak soak(engineWindow, saver);
     soak.PrintHeader();
     soak.Run(totalMs, intervalMs);

@@ -29,7 +29,10 @@ double Now()
     return 1000.0 * double(count.QuadPart) / double(frequency.QuadPart);
 }
 
-COLORREF ScreenPixel(HDC screen, int x, int y) { return GetPixel(screen, x, y); }
+COLORREF ScreenPixel(HDC screen, int x, int y)
+{
+    return GetPixel(screen, x, y);
+}
 
 // The trivial program: this very file started with "red", a topmost full-screen window painted red.
 LRESULT CALLBACK RedWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
@@ -52,8 +55,9 @@ int RunRedWindow()
     windowClass.hInstance = GetModuleHandleA(nullptr);
     windowClass.lpszClassName = kTrivialClass;
     RegisterClassA(&windowClass);
-    CreateWindowExA(WS_EX_TOPMOST, kTrivialClass, "", WS_POPUP | WS_VISIBLE, 0, 0, GetSystemMetrics(SM_CXSCREEN),
-                    GetSystemMetrics(SM_CYSCREEN), nullptr, nullptr, windowClass.hInstance, nullptr);
+    CreateWindowExA(WS_EX_TOPMOST, kTrivialClass, "", WS_POPUP | WS_VISIBLE, 0, 0,
+                    GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), nullptr, nullptr,
+                    windowClass.hInstance, nullptr);
     MSG message;
     while (GetMessageA(&message, nullptr, 0, 0) > 0) DispatchMessageA(&message);
     return 0;
@@ -61,7 +65,10 @@ int RunRedWindow()
 
 // What the user sees once the program is up: the trivial window's red, or the saver's fade with a
 // picture somewhere on a 64-pixel grid (a point that is not the fade's blue of its row).
-bool RedShown(HDC screen) { return ScreenPixel(screen, 512, 384) == kRed; }
+bool RedShown(HDC screen)
+{
+    return ScreenPixel(screen, 512, 384) == kRed;
+}
 
 bool SaverShown(HDC screen)
 {
@@ -77,15 +84,16 @@ bool SaverShown(HDC screen)
 
 // Milliseconds from CreateProcess until `shown` holds, or -1; the program is then ended as a
 // user would end it (a key), and its windows are gone before the next start.
-double TimeToShow(const std::string& program, const std::string& arguments, const std::function<bool(HDC)>& shown)
+double TimeToShow(const std::string& program, const std::string& arguments,
+                  const std::function<bool(HDC)>& shown)
 {
     std::string command = "\"" + program + "\" " + arguments;
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
     const double start = Now();
-    if (!CreateProcessA(program.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                        &process))
+    if (!CreateProcessA(program.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &process))
         return -1;
     UniqueKernelObject thread(process.hThread), running(process.hProcess);
     double elapsed = -1;
@@ -138,14 +146,16 @@ int main(int argc, char** argv)
     // The blue fade and nine pictures, the first ones in the middle of the screen.
     const std::pair<const char*, const char*> settings[] = {
         {"Background", "1"}, {"Pictures", "8"}, {"ChangeTime", "3600"}, {"Move", "1"}, {"Centered", "0"}};
-    for (const auto& [key, value] : settings) WritePrivateProfileStringA(kSettingsSection, key, value, kSettingsFile);
+    for (const auto& [key, value] : settings)
+        WritePrivateProfileStringA(kSettingsSection, key, value, kSettingsFile);
 
     std::vector<std::vector<double>> times(argc - 1);
     for (int round = 0; round < rounds; ++round) {
         times[0].push_back(TimeToShow(bench, "red", RedShown));
         for (int i = 2; i < argc; ++i) times[i - 1].push_back(TimeToShow(argv[i], "/s", SaverShown));
     }
-    std::printf("\nStart-up: from the start until the user sees it, median of %d rounds taken in turn\n", rounds);
+    std::printf("\nStart-up: from the start until the user sees it, median of %d rounds taken in turn\n",
+                rounds);
     const double trivial = Median(times[0]);
     std::printf("  %-44s %6.0f ms\n", "a trivial full-screen window (red)", trivial);
     for (int i = 2; i < argc; ++i) {
