@@ -41,10 +41,10 @@ LRESULT OnDestroy()
     return 1;
 }
 
-LRESULT OnClose(HWND window, WPARAM wParam, LPARAM lParam)
+LRESULT OnClose(HWND window, WPARAM wParam, LPARAM lParam, WNDPROC below)
 {
     if (currentStage && currentStage->IsBusy()) return 1;  // dropped
-    return HostDefaultProc(window, WM_CLOSE, wParam, lParam);
+    return CallWindowProcA(below, window, WM_CLOSE, wParam, lParam);
 }
 
 LRESULT OnEraseBackground(HWND window)
@@ -66,9 +66,9 @@ LRESULT OnTimer(HWND window)
 
 // The key that asked for the password also stopped the user's picture loading, so that the saver
 // could close at once. Refused, the saver stays: the background is painted afresh, pictures and all.
-LRESULT OnVerifyPassword(HWND window, WPARAM wParam, LPARAM lParam)
+LRESULT OnVerifyPassword(HWND window, WPARAM wParam, LPARAM lParam, WNDPROC below)
 {
-    const LRESULT answer = HostDefaultProc(window, WM_VERIFY_PASSWORD, wParam, lParam);
+    const LRESULT answer = CallWindowProcA(below, window, WM_VERIFY_PASSWORD, wParam, lParam);
     if (answer == 0 && currentStage && currentStage->BackgroundCutShort()) {
         ReplaceCurrentStage<BackgroundStage>(window);
         changeDue = 1;  // the new pictures come at once, as at the start
@@ -77,31 +77,31 @@ LRESULT OnVerifyPassword(HWND window, WPARAM wParam, LPARAM lParam)
 }
 
 // The pictures repair what the window lost; before they run, the system's handling does.
-LRESULT OnPaint(HWND window, WPARAM wParam, LPARAM lParam)
+LRESULT OnPaint(HWND window, WPARAM wParam, LPARAM lParam, WNDPROC below)
 {
     if (currentStage && currentStage->OnPaint(window)) return 0;
-    return HostDefaultProc(window, WM_PAINT, wParam, lParam);
+    return CallWindowProcA(below, window, WM_PAINT, wParam, lParam);
 }
 
-LRESULT OnMciNotify(HWND window, WPARAM wParam, LPARAM lParam)
+LRESULT OnMciNotify(HWND window, WPARAM wParam, LPARAM lParam, WNDPROC below)
 {
     if (currentStage) currentStage->OnMciNotify(window, wParam);
-    return HostDefaultProc(window, MM_MCINOTIFY, wParam, lParam);
+    return CallWindowProcA(below, window, MM_MCINOTIFY, wParam, lParam);
 }
 
 }  // namespace
 
-LRESULT EngineProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+LRESULT EngineProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, WNDPROC below)
 {
     switch (message) {
     case WM_CREATE: return OnCreate(window);
     case WM_DESTROY: return OnDestroy();
-    case WM_CLOSE: return OnClose(window, wParam, lParam);
+    case WM_CLOSE: return OnClose(window, wParam, lParam, below);
     case WM_ERASEBKGND: return OnEraseBackground(window);
     case WM_TIMER: return OnTimer(window);
-    case WM_PAINT: return OnPaint(window, wParam, lParam);
-    case MM_MCINOTIFY: return OnMciNotify(window, wParam, lParam);
-    case WM_VERIFY_PASSWORD: return OnVerifyPassword(window, wParam, lParam);
-    default: return HostDefaultProc(window, message, wParam, lParam);
+    case WM_PAINT: return OnPaint(window, wParam, lParam, below);
+    case MM_MCINOTIFY: return OnMciNotify(window, wParam, lParam, below);
+    case WM_VERIFY_PASSWORD: return OnVerifyPassword(window, wParam, lParam, below);
+    default: return CallWindowProcA(below, window, message, wParam, lParam);
     }
 }

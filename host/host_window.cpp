@@ -8,6 +8,15 @@
 
 namespace {
 
+LRESULT CALLBACK HostDefaultProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+// What the host does not finish goes to the engine; what the engine leaves comes back to the host's
+// lower layer, HostDefaultProc.
+LRESULT ToEngine(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    return EngineProc(window, message, wParam, lParam, HostDefaultProc);
+}
+
 // ---- HostWindowProc: what the host finishes before the engine sees a message ----
 
 void DetachInputMethod(HWND window)
@@ -36,27 +45,27 @@ LRESULT OnCreate(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
     DetachInputMethod(window);
     RememberCursorPosition();
     if (!hostState.isPreview) SetCursor(nullptr);
-    return EngineProc(window, message, wParam, lParam);
+    return ToEngine(window, message, wParam, lParam);
 }
 
 LRESULT OnDestroy(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     ReattachInputMethod(window);
     PostQuitMessage(0);
-    return EngineProc(window, message, wParam, lParam);
+    return ToEngine(window, message, wParam, lParam);
 }
 
 LRESULT OnPaint(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (hostState.closeApproved) return DefWindowProcA(window, message, wParam, lParam);
     if (!hostState.isPreview) SetCursor(nullptr);
-    return EngineProc(window, message, wParam, lParam);
+    return ToEngine(window, message, wParam, lParam);
 }
 
 // The preview lives inside the display-properties dialog, which answers help requests.
 LRESULT OnHelpRequest(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if (!hostState.isPreview) return EngineProc(window, message, wParam, lParam);
+    if (!hostState.isPreview) return ToEngine(window, message, wParam, lParam);
     HWND parent = GetParent(window);
     if (parent != nullptr && IsWindow(parent))
         PostMessageA(parent, message, reinterpret_cast<WPARAM>(parent), lParam);
@@ -66,7 +75,7 @@ LRESULT OnHelpRequest(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 LRESULT OnInput(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (hostState.closeApproved) return DefWindowProcA(window, message, wParam, lParam);
-    return EngineProc(window, message, wParam, lParam);
+    return ToEngine(window, message, wParam, lParam);
 }
 
 // Task switching and a second saver start must not get past a running saver.
@@ -74,14 +83,14 @@ LRESULT OnSysCommand(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     bool refused = wParam == SC_NEXTWINDOW || wParam == SC_PREVWINDOW || wParam == SC_SCREENSAVE;
     if (!hostState.isPreview && refused) return 0;
-    return EngineProc(window, message, wParam, lParam);
+    return ToEngine(window, message, wParam, lParam);
 }
 
 LRESULT OnTimer(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (hostState.closeApproved) return 0;
     Sleep(0);  // let the rest of the system breathe before the engine's next frame
-    return EngineProc(window, message, wParam, lParam);
+    return ToEngine(window, message, wParam, lParam);
 }
 
 // ---- HostDefaultProc: input becomes close requests ----
@@ -136,6 +145,18 @@ LRESULT DismissOnInput(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
+// The layer beneath the engine: input becomes close requests, closes are confirmed, the rest goes
+// to the system.
+LRESULT CALLBACK HostDefaultProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (hostState.isPreview || hostState.closeApproved)
+        return DefWindowProcA(window, message, wParam, lParam);
+    if (message == WM_CLOSE) return OnCloseRequest(window, message, wParam, lParam);
+    if (message == WM_VERIFY_PASSWORD) return OnVerifyPassword(window, message, wParam, lParam);
+    if (hostState.verifying) return DefWindowProcA(window, message, wParam, lParam);
+    return DismissOnInput(window, message, wParam, lParam);
+}
+
 }  // namespace
 
 LRESULT CALLBACK HostWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
@@ -155,16 +176,6 @@ LRESULT CALLBACK HostWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_MBUTTONDOWN: return OnInput(window, message, wParam, lParam);
     case WM_SYSCOMMAND: return OnSysCommand(window, message, wParam, lParam);
     case WM_TIMER: return OnTimer(window, message, wParam, lParam);
-    default: return EngineProc(window, message, wParam, lParam);
+    default: return ToEngine(window, message, wParam, lParam);
     }
-}
-
-LRESULT HostDefaultProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    if (hostState.isPreview || hostState.closeApproved)
-        return DefWindowProcA(window, message, wParam, lParam);
-    if (message == WM_CLOSE) return OnCloseRequest(window, message, wParam, lParam);
-    if (message == WM_VERIFY_PASSWORD) return OnVerifyPassword(window, message, wParam, lParam);
-    if (hostState.verifying) return DefWindowProcA(window, message, wParam, lParam);
-    return DismissOnInput(window, message, wParam, lParam);
 }

@@ -65,7 +65,7 @@ TEST_F(EngineLifecycle, TheBackgroundIsPaintedOnceRepairsTheWindowAndIsWhatThePi
         const RECT& picture = desktop ? kTenthOfItCentred : kFirstPictureCentred;
         // A full-screen window whose messages go the saver window's way; as in the saver, the first
         // paint comes before the first frame tick.
-        EngineWindow window(kScreenWidth, kScreenHeight, HostWindowProc, kSaverClass);
+        EngineWindow window(kScreenWidth, kScreenHeight, HostWindowProc, kSaverWindowClass);
         ASSERT_TRUE(window.get());
         UpdateWindow(window.get());
         const LOGPALETTE oneColour{0x300, 1, {{10, 20, 30, 0}}};
@@ -73,7 +73,7 @@ TEST_F(EngineLifecycle, TheBackgroundIsPaintedOnceRepairsTheWindowAndIsWhatThePi
         WindowDc dc(window.get());
         SelectPalette(dc.get(), own.get(), FALSE);
         Fill(window.get(), kMarker);  // what the window shows when it comes
-        EXPECT_EQ(SendMessageA(window.get(), WM_TIMER, 1, 0), 1)
+        EXPECT_EQ(SendMessageA(window.get(), WM_TIMER, kFrameTimerId, 0), 1)
             << "a frame tick of the background stage returns at once";
         if (!desktop) {
             EXPECT_EQ(window.Shown().At(kScreenWidth - 1, 767), BlueFadeRow(767)) << "the fade at once";
@@ -109,7 +109,7 @@ TEST_F(EngineLifecycle, TheBackgroundIsPaintedOnceRepairsTheWindowAndIsWhatThePi
         ASSERT_TRUE(WaitUntil([&] { return TimerWaits(window.get()); }, 20000))
             << "the change timer runs while the engine lives";
 
-        EXPECT_EQ(EngineProc(window.get(), WM_DESTROY, 0, 0), 1);
+        EXPECT_EQ(EngineProc(window.get(), WM_DESTROY, 0, 0, DefWindowProcA), 1);
         EXPECT_EQ(GetCurrentObject(dc.get(), OBJ_PAL), own.get())
             << "the window's own palette is given back";
         SelectPalette(dc.get(), static_cast<HPALETTE>(GetStockObject(DEFAULT_PALETTE)), FALSE);

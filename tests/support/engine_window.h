@@ -65,7 +65,7 @@ inline LRESULT CALLBACK EngineWindowProc(HWND window, UINT message, WPARAM wPara
     case WM_DESTROY:
     case WM_ERASEBKGND:
     case WM_TIMER:
-    case MM_MCINOTIFY: return EngineProc(window, message, wParam, lParam);
+    case MM_MCINOTIFY: return EngineProc(window, message, wParam, lParam, DefWindowProcA);
     default: return DefWindowProcA(window, message, wParam, lParam);
     }
 }
