@@ -2,6 +2,11 @@
 #pragma once
 
 #include "engine/saver_stage.h"
+#include "imaging/backgrounds.h"
+
+// What the Background setting asks to be painted; 3 and any unknown value paint nothing, like the
+// desktop. The look borrows the settings' file name.
+BackgroundLook BackgroundLookFor(const SaverSettings& settings);
 
 // It stays busy throughout: the window is not closed half painted.
 class BackgroundStage : public SaverStage {

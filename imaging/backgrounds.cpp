@@ -3,15 +3,12 @@
 
 #include "imaging/dib_loader.h"
 #include "imaging/gradient.h"
-#include "settings/saver_settings.h"
 #include "win32/handles.h"
 #include "win32/monitors.h"
 
 namespace {
 
 constexpr COLORREF kBlack = RGB(0, 0, 0);
-constexpr COLORREF kBlue = RGB(0, 0, 255);
-constexpr COLORREF kWhite = RGB(255, 255, 255);
 
 void PaintBand(HDC dc, const RECT& area, int row, COLORREF colour)
 {
@@ -60,30 +57,22 @@ void ShowPicture(HDC dc, const std::vector<RECT>& areas, HBITMAP bitmap, bool ti
     }
 }
 
-void PaintChosenBackground(HDC dc, const std::vector<RECT>& areas, const SaverSettings& settings,
-                           const LoadStop& stop)
+void PaintLook(HDC dc, const std::vector<RECT>& areas, const BackgroundLook& look, const LoadStop& stop)
 {
-    // 3 and any unknown value paint nothing, like the desktop.
-    switch (static_cast<BackgroundChoice>(settings.Background)) {
-    case BackgroundChoice::Black: GradientOver(dc, areas, kBlack, kBlack); break;
-    case BackgroundChoice::BlueFade: GradientOver(dc, areas, kBlue, kBlack); break;
-    case BackgroundChoice::WhiteFade: GradientOver(dc, areas, kWhite, kBlack); break;
-    case BackgroundChoice::Desktop: break;
-    case BackgroundChoice::OwnBitmap:
-        PaintBitmap(dc, areas, settings.OwnBitmap, settings.Tiles != 0, stop);
-        break;
-    case BackgroundChoice::OwnColours: GradientOver(dc, areas, settings.Color1, settings.Color2); break;
-    default: break;
+    switch (look.kind) {
+    case BackgroundLook::Kind::Fade: GradientOver(dc, areas, look.top, look.bottom); break;
+    case BackgroundLook::Kind::Picture: PaintBitmap(dc, areas, look.picture, look.tiled, stop); break;
+    case BackgroundLook::Kind::Nothing: break;
     }
 }
 
 }  // namespace
 
 // Each monitor gets the whole background, as if it were the only one.
-int PaintBackground(HWND window, const SaverSettings& settings, const LoadStop& stop)
+int PaintBackground(HWND window, const BackgroundLook& look, const LoadStop& stop)
 {
     WindowDc dc(window);
-    if (dc) PaintChosenBackground(dc.get(), MonitorsInClient(window), settings, stop);
+    if (dc) PaintLook(dc.get(), MonitorsInClient(window), look, stop);
     return 0;
 }
 

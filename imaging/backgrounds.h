@@ -8,12 +8,20 @@
 #include "imaging/dib_loader.h"
 #include "win32/handles.h"
 
-struct SaverSettings;
+// What a background shows: nothing (the screen stays as it is), a fade from one colour at the top
+// to another at the bottom, or the user's BMP file stretched or tiled.
+struct BackgroundLook {
+    enum class Kind { Nothing, Fade, Picture };
+    Kind kind = Kind::Nothing;
+    COLORREF top = 0;
+    COLORREF bottom = 0;
+    const char* picture = nullptr;
+    bool tiled = false;
+};
 
-// Paints the background that settings.Background names on each monitor the window shows; always 0
-// (the stage is done). stop is asked while the user's bitmap loads; when it says so, the
-// background is black.
-int PaintBackground(HWND window, const SaverSettings& settings, const LoadStop& stop = LoadStop());
+// Paints the look on each monitor the window shows; always 0 (the stage is done). stop is asked
+// while the user's bitmap loads; when it says so, the background is black.
+int PaintBackground(HWND window, const BackgroundLook& look, const LoadStop& stop = LoadStop());
 
 // A vertical gradient over the area, one band per pixel row.
 void PaintGradient(HDC dc, const RECT& area, COLORREF top, COLORREF bottom);

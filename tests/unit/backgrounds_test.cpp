@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "engine/background_stage.h"
 #include "settings/saver_settings.h"
 #include "tests/support/bmp_bytes.h"
 #include "tests/support/engine_window.h"
@@ -50,7 +51,7 @@ TEST(PaintingBackgrounds, EachFadeRunsDownTheWholeWindowAMissingPictureGivesBlac
         TestWindow painted(16, 100);
         ASSERT_TRUE(painted.get());
         settings.Background = choice.background;
-        PaintBackground(painted.get(), settings);
+        PaintBackground(painted.get(), BackgroundLookFor(settings));
         EXPECT_EQ(painted.Pixel(0, 0), choice.top) << choice.background;
         EXPECT_EQ(painted.Pixel(5, 99), choice.last) << choice.background;
     }
@@ -71,7 +72,7 @@ TEST(PaintingBackgrounds, ThePictureIsStretchedOrTiledAndItsPaletteNoLongerSelec
     lstrcpyA(settings.OwnBitmap, file.path());
 
     TestWindow stretched(30, 20);
-    PaintBackground(stretched.get(), settings);
+    PaintBackground(stretched.get(), BackgroundLookFor(settings));
     EXPECT_EQ(stretched.Palette(), GetStockObject(DEFAULT_PALETTE));
     const COLORREF top[7] = {kRed, kGreen, kBlue, kRed, kGreen, kBlue, kRed};
     for (const int y : {0, 9, 10, 19})  // each pixel of the picture becomes 10 x 10
@@ -81,7 +82,7 @@ TEST(PaintingBackgrounds, ThePictureIsStretchedOrTiledAndItsPaletteNoLongerSelec
     // Tiles of their own width and height.
     settings.Tiles = 1;
     TestWindow tiled(7, 5);
-    PaintBackground(tiled.get(), settings);
+    PaintBackground(tiled.get(), BackgroundLookFor(settings));
     EXPECT_EQ(tiled.Palette(), GetStockObject(DEFAULT_PALETTE));
     for (int y = 0; y < 5; ++y)
         for (int x = 0; x < 7; ++x) EXPECT_EQ(tiled.Pixel(x, y), y % 2 ? kWhite : top[x]) << x << "," << y;
