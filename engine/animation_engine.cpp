@@ -7,13 +7,13 @@
 
 namespace {
 
-constexpr UINT_PTR kChangeTimer = 2;
 constexpr int kMissingPictureExitCode = 1;
 
 }  // namespace
 
 void (*AnimationEngine::frameDrawn)(const AnimationEngine& engine) = nullptr;
 DWORD(WINAPI* AnimationEngine::clock)() = timeGetTime;
+int (*AnimationEngine::pacing)(AnimationEngine& engine, HWND window) = nullptr;
 
 // The pictures may be standing still, with no frame tick to come: the first notice asks for one.
 // Asking again while the change waits would put that tick off for good when the change timer
@@ -87,9 +87,7 @@ AnimationEngine::~AnimationEngine()
 
 int AnimationEngine::OnTimer(HWND window)
 {
-#ifdef TAVRIX_BENCH_OLD_PACING
-    if (oldPacing) return OldPacingTick(window);
-#endif
+    if (pacing) return pacing(*this, window);
     // A tick that a modal loop dispatches in the middle of a change (the "Error" box) draws nothing.
     if (stopped || busy) return 1;
     if (changeDue || StepsDue(clock())) {
@@ -141,7 +139,8 @@ bool AnimationEngine::WaveWanted() const
 
 void AnimationEngine::StartChangeTimer()
 {
-    changeTimerId = SetTimer(window, kChangeTimer, ChangeIntervalMs(settings->ChangeTime), ChangeTimerProc);
+    changeTimerId =
+        SetTimer(window, kChangeTimerId, ChangeIntervalMs(settings->ChangeTime), ChangeTimerProc);
 }
 
 void AnimationEngine::StopChangeTimer()

@@ -68,19 +68,13 @@ public:
     // The millisecond clock that times the pictures' steps: timeGetTime, unless a test sets its own.
     static DWORD(WINAPI* clock)();
 
-#ifdef TAVRIX_BENCH_OLD_PACING
-    // Benchmark builds only: frames paced as the first version did, to measure against
-    // (tools/bench/old_pacing.cpp). Chosen with the environment variable TAVRIX_OLD_PACING.
-    static bool oldPacing;
+    // Benchmarks may pace the frames their own way (the first version's pacing, to measure
+    // against); the saver leaves it empty.
+    static int (*pacing)(AnimationEngine& engine, HWND window);
 
 private:
-    int OldPacingTick(HWND window);
-    void OldPacingDrawSprite(HDC dc, unsigned slot);
-    void OldPacingExcludeSprites(HDC dc, unsigned first, unsigned skipped);
-    void OldPacingCopy(HDC dc, HBITMAP from, int x, int y, int width, int height, int fromX, int fromY);
-#endif
+    friend struct OldPacing;  // the benchmark's first-version frames, tools/bench/old_pacing.cpp
 
-private:
     static constexpr int kNameStorage = 32;
     using PictureName = char[kNameStorage];
 
@@ -105,7 +99,7 @@ private:
     void EraseSprite(HDC dc, unsigned slot);
     void DrawSprite(HDC dc, unsigned slot, DWORD now);
     void ShowSprite(HDC dc, unsigned slot);
-    Destination SpriteDestination(Sprite& sprite) const;
+    Destination LandSprite(Sprite& sprite) const;
     void ExcludeOtherSprites(HDC dc, unsigned slot);
     void ExcludeSpritesAbove(HDC dc, unsigned slot);
     void ExcludeSprites(HDC dc, unsigned first, unsigned skipped);

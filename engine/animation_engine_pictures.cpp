@@ -172,7 +172,7 @@ void AnimationEngine::ShowSprite(HDC dc, unsigned slot)
     Sprite& sprite = sprites[slot];
     if (!sprite.bitmap || !sprite.source || !*sprite.source) return;
     ExcludeSpritesAbove(dc, slot);
-    const Destination to = SpriteDestination(sprite);
+    const Destination to = LandSprite(sprite);
     const int fromWidth = UnscaledSize(sprite.width, scaleFactor);
     const int fromHeight = UnscaledSize(sprite.height, scaleFactor);
     const HDC from = sprite.source->get();
@@ -184,8 +184,8 @@ void AnimationEngine::ShowSprite(HDC dc, unsigned slot)
     }
 }
 
-// Where the picture lands; filling the window moves the picture there for good.
-Destination AnimationEngine::SpriteDestination(Sprite& sprite) const
+// Where the picture lands. Filling the window also moves the picture there, for good.
+Destination AnimationEngine::LandSprite(Sprite& sprite) const
 {
     if (!settings->FitDesktop) return {sprite.x, sprite.y, sprite.width, sprite.height};
     if (!settings->Proportional) {
@@ -220,7 +220,7 @@ void AnimationEngine::ExcludeSprites(HDC dc, unsigned first, unsigned skipped)
                client.bottom - stageOrigin.y + 1);
     for (unsigned slot = first; slot <= LastSlot(); ++slot) {
         if (slot == skipped) continue;
-        const Destination other = SpriteDestination(sprites[slot]);
+        const Destination other = LandSprite(sprites[slot]);
         SetRectRgn(covered.get(), other.x, other.y, other.x + other.width, other.y + other.height);
         CombineRgn(visible.get(), visible.get(), covered.get(), RGN_DIFF);
     }

@@ -13,6 +13,7 @@
 #include "engine/engine_proc.h"
 #include "tests/support/engine_window.h"
 #include "tests/support/settings_file.h"
+#include "tools/bench/old_pacing.h"
 
 namespace {
 
@@ -71,7 +72,7 @@ Run RunEngine(bool oldPacing, unsigned pictures, unsigned speed, double seconds)
                                      {"Pictures", std::to_string(pictures - 1)},
                                      {"Speed", std::to_string(speed)}})
         settings_file::Write(key, value);
-    AnimationEngine::oldPacing = oldPacing;
+    AnimationEngine::pacing = oldPacing ? OldPacingTick : nullptr;
     watch = Watch{};
     AnimationEngine::frameDrawn = OnFrame;
     Run run;
