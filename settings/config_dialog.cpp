@@ -24,37 +24,12 @@ constexpr COLORREF kNoColor = 0xFFFFFFFF;  // the colour chooser was cancelled
 constexpr COLORREF kWhite = 0xFFFFFF;
 constexpr int kCustomColors = 16;
 
-// The order in which OK looks for the checked background button.
-constexpr BackgroundChoice kBackgroundValues[] = {BackgroundChoice::Black,     BackgroundChoice::BlueFade,
-                                                  BackgroundChoice::WhiteFade, BackgroundChoice::Desktop,
-                                                  BackgroundChoice::OwnBitmap, BackgroundChoice::OwnColours};
-
 // The ...A functions take Windows-1252 text, not the UTF-8 of this file.
 constexpr const char* kStyleNames[kStyleEntries] = {
     "Quillmark, Farbe (ab 256 Farben)",
     "Quillmark, grau (f\xFC"
     "r 256 Farben)",
 };
-
-// One file chooser: its edit field, the setting it fills and how it asks.
-struct FileChooser {
-    int field;
-    char (SaverSettings::*setting)[kPathStorage];
-    const char* title;
-    const char* description;
-    const char* pattern;
-    const char* workingKey;
-};
-
-constexpr FileChooser kBitmapChooser = {
-    IDC_BITMAP_FILE, &SaverSettings::OwnBitmap, "Bitmap-Datei laden", "Bitmap-Datei (*.bmp)", "*.bmp",
-    "OwnBitmap_tmp"};
-constexpr FileChooser kMidiChooser = {
-    IDC_MIDI_FILE, &SaverSettings::MidiFile, "Midi-Datei laden", "Midi-Datei (*.mid)", "*.mid",
-    "MidiFile_tmp"};
-constexpr FileChooser kWaveChooser = {
-    IDC_WAVE_FILE, &SaverSettings::WaveFile, "Wave-Datei laden", "Wave-Datei (*.wav)", "*.wav",
-    "WaveFile_tmp"};
 
 // --- Controls by id -------------------------------------------------------
 
@@ -209,9 +184,8 @@ void UpdateControls(HWND dialog)
 
 UINT CheckedBackground(HWND dialog)
 {
-    for (BackgroundChoice value : kBackgroundValues) {
-        if (IsChecked(dialog, BackgroundButton(UINT(value)))) return UINT(value);
-    }
+    for (const BackgroundButtonEntry& entry : kBackgroundButtons)
+        if (IsChecked(dialog, entry.button)) return static_cast<UINT>(entry.value);
     return 0;
 }
 
@@ -250,11 +224,6 @@ void ReadControls(HWND dialog, SaverSettings& settings)
 
 // --- The choosers ---------------------------------------------------------
 
-void WriteWorkingKey(const char* key, const char* text)
-{
-    WriteSettingsKey(key, text);
-}
-
 // The common dialogs' library, loaded only when a chooser opens: every start of the saver would
 // otherwise load it, and the libraries it draws in, for nothing. A function that cannot be had
 // answers as a cancelled chooser does.
@@ -286,7 +255,7 @@ private:
 };
 
 // The picked file's full path, or an empty text when the user cancels.
-std::string AskForFile(HWND dialog, const FileChooser& chooser, const char* current)
+std::string AskForFile(HWND dialog, const SettingChooser& chooser, const char* current)
 {
     ChooserStart start = ChooserStartFor(current, chooser.pattern);
     std::string filter = FilterPair(chooser.description, chooser.pattern);
@@ -311,14 +280,14 @@ std::string AskForFile(HWND dialog, const FileChooser& chooser, const char* curr
 }
 
 // The field's text is the starting point; the field and its working key end up with the result.
-void BrowseFile(HWND dialog, SaverSettings& settings, const FileChooser& chooser)
+void BrowseFile(HWND dialog, SaverSettings& settings, const SettingField& field)
 {
-    char(&setting)[kPathStorage] = settings.*chooser.setting;
-    CopyPathText(setting, ItemText(dialog, chooser.field));
-    std::string picked = AskForFile(dialog, chooser, setting);
+    char(&setting)[kPathStorage] = settings.*field.path;
+    CopyPathText(setting, ItemText(dialog, field.control.id));
+    std::string picked = AskForFile(dialog, field.chooser, setting);
     if (!picked.empty()) CopyPathText(setting, picked);
-    SetDlgItemTextA(dialog, chooser.field, setting);
-    WriteWorkingKey(chooser.workingKey, setting);
+    SetDlgItemTextA(dialog, field.control.id, setting);
+    WriteSettingsKey(field.workingKey, setting);
 }
 
 // The chosen colour, or kNoColor when the user cancels.
@@ -336,14 +305,30 @@ COLORREF AskForColor(HWND dialog, COLORREF start, const SaverSettings& settings)
     return CommonDialogs().ChooseColor(&request) ? request.rgbResult : kNoColor;
 }
 
-// Colour n of the gradient, 1 ("von") or 2 ("bis"); it stays a working copy until OK.
-void BrowseColor(HWND dialog, SaverSettings& settings, unsigned n)
+// A colour of the gradient ("von" or "bis"); it stays a working copy until OK.
+void BrowseColor(HWND dialog, SaverSettings& settings, const SettingField& field)
 {
-    COLORREF& working = n == 1 ? settings.Color1_tmp : settings.Color2_tmp;
+    COLORREF& working = settings.*field.workingColour;
     COLORREF chosen = AskForColor(dialog, working, settings);
     if (chosen == kNoColor) return;
     working = chosen;
-    WriteWorkingKey(WorkingColorKey(n).c_str(), ColorText(chosen).c_str());
+    WriteSettingsKey(field.workingKey, ColorText(chosen).c_str());
+}
+
+// The setting whose chooser the button opens, if it opens one.
+const SettingField* FieldBrowsedBy(int button)
+{
+    for (const SettingField& field : kSettingFields)
+        if (field.chooser.button != 0 && field.chooser.button == button) return &field;
+    return nullptr;
+}
+
+void Browse(HWND dialog, SaverSettings& settings, const SettingField& field)
+{
+    if (field.type == SettingType::Colour)
+        BrowseColor(dialog, settings, field);
+    else
+        BrowseFile(dialog, settings, field);
 }
 
 // --- Messages -------------------------------------------------------------
@@ -373,19 +358,19 @@ INT_PTR OnInitDialog(HWND dialog)
     return TRUE;
 }
 
-// Commands are told apart by id alone; any control that is no button of its own re-checks the others.
+// Commands are told apart by id alone: OK, Cancel, a chooser's button; any other control re-checks
+// the others.
 INT_PTR OnCommand(HWND dialog, int id)
 {
     SaverSettings settings;
-    switch (id) {
-    case IDOK: Commit(dialog, settings); break;
-    case IDCANCEL: EndDialog(dialog, 0); break;
-    case IDC_BROWSE_BITMAP: BrowseFile(dialog, settings, kBitmapChooser); break;
-    case IDC_BROWSE_MIDI: BrowseFile(dialog, settings, kMidiChooser); break;
-    case IDC_BROWSE_WAVE: BrowseFile(dialog, settings, kWaveChooser); break;
-    case IDC_COLOR_FROM: BrowseColor(dialog, settings, 1); break;
-    case IDC_COLOR_TO: BrowseColor(dialog, settings, 2); break;
-    default: UpdateControls(dialog); break;
+    if (id == IDOK) {
+        Commit(dialog, settings);
+    } else if (id == IDCANCEL) {
+        EndDialog(dialog, 0);
+    } else if (const SettingField* field = FieldBrowsedBy(id)) {
+        Browse(dialog, settings, *field);
+    } else {
+        UpdateControls(dialog);
     }
     return TRUE;
 }

@@ -47,14 +47,9 @@ unsigned StoredIndex(std::intptr_t selection, unsigned kept)
 
 int BackgroundButton(unsigned background)
 {
-    switch (static_cast<BackgroundChoice>(background)) {
-    case BackgroundChoice::BlueFade: return IDC_BACKGROUND_BLUE;
-    case BackgroundChoice::WhiteFade: return IDC_BACKGROUND_WHITE;
-    case BackgroundChoice::Desktop: return IDC_BACKGROUND_DESKTOP;
-    case BackgroundChoice::OwnBitmap: return IDC_BACKGROUND_BITMAP;
-    case BackgroundChoice::OwnColours: return IDC_BACKGROUND_GRADIENT;
-    default: return IDC_BACKGROUND_BLACK;  // black, and values no button stands for
-    }
+    for (const BackgroundButtonEntry& entry : kBackgroundButtons)
+        if (static_cast<unsigned>(entry.value) == background) return entry.button;
+    return IDC_BACKGROUND_BLACK;
 }
 
 unsigned ParseSeconds(const std::string& text)
@@ -138,13 +133,6 @@ std::string SaveFailureText(const std::string& file, unsigned long error)
 {
     return "Die Einstellungen konnten nicht gespeichert werden.\n\n" + SaveFailureReason(error) +
            "\n\nDatei: " + file + "\n\nDie bisher gespeicherten Einstellungen gelten weiter.";
-}
-
-std::string WorkingColorKey(unsigned n)
-{
-    char key[24];
-    std::snprintf(key, sizeof key, "Color%u_tmp", n);
-    return key;
 }
 
 std::string ColorText(std::uint32_t color)

@@ -25,7 +25,21 @@ int ScaleSelection(unsigned scale);
 // The value a list selection stores: its index, or `kept` when the list selects nothing.
 unsigned StoredIndex(std::intptr_t selection, unsigned kept);
 
-// The background setting's radio button.
+// Each Background value and its radio button, in the order in which OK looks for the checked one.
+struct BackgroundButtonEntry {
+    BackgroundChoice value;
+    int button;
+};
+inline constexpr BackgroundButtonEntry kBackgroundButtons[] = {
+    {BackgroundChoice::Black, IDC_BACKGROUND_BLACK},
+    {BackgroundChoice::BlueFade, IDC_BACKGROUND_BLUE},
+    {BackgroundChoice::WhiteFade, IDC_BACKGROUND_WHITE},
+    {BackgroundChoice::Desktop, IDC_BACKGROUND_DESKTOP},
+    {BackgroundChoice::OwnBitmap, IDC_BACKGROUND_BITMAP},
+    {BackgroundChoice::OwnColours, IDC_BACKGROUND_GRADIENT},
+};
+
+// The background setting's radio button; values no button stands for show the black screen's.
 int BackgroundButton(unsigned background);
 
 // The seconds field as a number: leading decimal digits; no digits, or more than 32 bits, give 0;
@@ -53,9 +67,6 @@ std::string FilterPair(const char* description, const char* pattern);
 // What the user reads when OK could not store the settings: what happened, the reason in plain
 // words for the system's error code, and the file. Windows-1252 text.
 std::string SaveFailureText(const std::string& file, unsigned long error);
-
-// The working key of colour n, "Color1_tmp" or "Color2_tmp".
-std::string WorkingColorKey(unsigned n);
 
 // A colour as the settings file stores it: signed decimal.
 std::string ColorText(std::uint32_t color);

@@ -86,16 +86,11 @@ private:
     bool usable_;
 };
 
-BOOL WriteText(const char* key, const char* text)
-{
-    return WriteSettingsKey(key, text);
-}
-
 BOOL WriteNumber(const char* key, const char* format, UINT value)
 {
     char text[16];
     wsprintfA(text, format, value);
-    return WriteText(key, text);
+    return WriteSettingsKey(key, text);
 }
 
 // The committed colour is copied as text to its working copy, so the dialog starts from it.
@@ -127,8 +122,8 @@ BOOL SaveField(const SaverSettings& settings, const SettingField& field)
     switch (field.type) {
     case SettingType::Number: return WriteNumber(field.key, "%u", settings.*field.number);
     case SettingType::Path:
-        return WriteText(field.key, settings.*field.path) &&
-               WriteText(field.workingKey, settings.*field.path);
+        return WriteSettingsKey(field.key, settings.*field.path) &&
+               WriteSettingsKey(field.workingKey, settings.*field.path);
     case SettingType::Colour: {
         const UINT colour = settings.*field.workingColour;
         return WriteNumber(field.key, "%d", colour) && WriteNumber(field.workingKey, "%d", colour);

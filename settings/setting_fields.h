@@ -23,6 +23,15 @@ struct SettingControl {
     int other = 0;
 };
 
+// How a file or colour setting is picked: the button that opens its chooser and, for a file, the
+// chooser's title and its one filter.
+struct SettingChooser {
+    int button = 0;
+    const char* title = nullptr;
+    const char* description = nullptr;
+    const char* pattern = nullptr;
+};
+
 struct SettingField {
     const char* key;
     SettingType type;
@@ -33,6 +42,7 @@ struct SettingField {
     UINT fallback;                           // when the key is missing
     const char* workingKey;                  // written beside the key
     SettingControl control;
+    SettingChooser chooser;
 };
 
 constexpr unsigned kSpeedEntries = 11;   // "10" .. "100", "max."; the hidden scale list has the same
@@ -42,21 +52,22 @@ constexpr unsigned kStyleEntries = 2;
 constexpr SettingField NumberSetting(const char* key, UINT SaverSettings::*field, UINT fallback,
                                      SettingControl control)
 {
-    return {key, SettingType::Number, field, nullptr, nullptr, nullptr, fallback, nullptr, control};
+    return {key, SettingType::Number, field, nullptr, nullptr, nullptr, fallback, nullptr, control, {}};
 }
 
 constexpr SettingField PathSetting(const char* key, char (SaverSettings::*field)[kPathStorage],
-                                   const char* workingKey, int fieldId)
+                                   const char* workingKey, int fieldId, SettingChooser chooser)
 {
-    return {key,   SettingType::Path, nullptr,
-            field, nullptr,           nullptr,
-            0,     workingKey,        {ControlType::PathField, fieldId, 0}};
+    return {key,    SettingType::Path, nullptr,
+            field,  nullptr,           nullptr,
+            0,      workingKey,        {ControlType::PathField, fieldId, 0},
+            chooser};
 }
 
 constexpr SettingField ColourSetting(const char* key, COLORREF SaverSettings::*committed,
-                                     COLORREF SaverSettings::*working, const char* workingKey)
+                                     COLORREF SaverSettings::*working, const char* workingKey, int button)
 {
-    return {key, SettingType::Colour, nullptr, nullptr, committed, working, 0, workingKey, {}};
+    return {key, SettingType::Colour, nullptr, nullptr, committed, working, 0, workingKey, {}, {button}};
 }
 
 // In the order in which Save writes the keys.
@@ -80,11 +91,15 @@ inline constexpr SettingField kSettingFields[] = {
                   {ControlType::Check, IDC_CENTERED, IDC_SIZE_ORIGINAL}),
     NumberSetting("WipeEffect", &SaverSettings::WipeEffect, 0,
                   {ControlType::Check, IDC_WIPE_EFFECT, IDC_BACKGROUND_DESKTOP}),
-    PathSetting("OwnBitmap", &SaverSettings::OwnBitmap, "OwnBitmap_tmp", IDC_BITMAP_FILE),
-    ColourSetting("Color1", &SaverSettings::Color1, &SaverSettings::Color1_tmp, "Color1_tmp"),
-    ColourSetting("Color2", &SaverSettings::Color2, &SaverSettings::Color2_tmp, "Color2_tmp"),
-    PathSetting("MidiFile", &SaverSettings::MidiFile, "MidiFile_tmp", IDC_MIDI_FILE),
-    PathSetting("WaveFile", &SaverSettings::WaveFile, "WaveFile_tmp", IDC_WAVE_FILE),
+    PathSetting("OwnBitmap", &SaverSettings::OwnBitmap, "OwnBitmap_tmp", IDC_BITMAP_FILE,
+                {IDC_BROWSE_BITMAP, "Bitmap-Datei laden", "Bitmap-Datei (*.bmp)", "*.bmp"}),
+    ColourSetting("Color1", &SaverSettings::Color1, &SaverSettings::Color1_tmp, "Color1_tmp",
+                  IDC_COLOR_FROM),
+    ColourSetting("Color2", &SaverSettings::Color2, &SaverSettings::Color2_tmp, "Color2_tmp", IDC_COLOR_TO),
+    PathSetting("MidiFile", &SaverSettings::MidiFile, "MidiFile_tmp", IDC_MIDI_FILE,
+                {IDC_BROWSE_MIDI, "Midi-Datei laden", "Midi-Datei (*.mid)", "*.mid"}),
+    PathSetting("WaveFile", &SaverSettings::WaveFile, "WaveFile_tmp", IDC_WAVE_FILE,
+                {IDC_BROWSE_WAVE, "Wave-Datei laden", "Wave-Datei (*.wav)", "*.wav"}),
     NumberSetting("PlayMidi", &SaverSettings::PlayMidi, 0, {ControlType::Check, IDC_PLAY_MIDI}),
     NumberSetting("PlayWave", &SaverSettings::PlayWave, 0, {ControlType::Check, IDC_PLAY_WAVE}),
     NumberSetting("LoopMidi", &SaverSettings::LoopMidi, 0, {ControlType::Check, IDC_LOOP_MIDI}),
