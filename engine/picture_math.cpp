@@ -1,6 +1,8 @@
 // Pure arithmetic of the pictures: slots, choosing pictures, scaling, placing and stepping.
 #include "engine/picture_math.h"
 
+#include "engine/rand15.h"
+
 namespace {
 
 // The 32-bit build computes on the x87 with excess precision; a store rounds to single
@@ -44,9 +46,9 @@ unsigned RandomPictureNumber(int draw, unsigned pictureCount)
 {
     // A style without pictures asks for picture 00, which the error box then names.
     if (pictureCount == 0) return 0;
-    const float share = Single(32767.0f / static_cast<float>(pictureCount));
+    const float share = Single(static_cast<float>(Rand15::kMax) / static_cast<float>(pictureCount));
     int number = static_cast<int>(Single(static_cast<float>(draw) / share)) + 1;
-    // The top draw, 32767, would pick one past the last picture.
+    // The top draw, Rand15::kMax, would pick one past the last picture.
     if (number < 1) number = 1;
     if (static_cast<unsigned>(number) > pictureCount) return pictureCount;
     return static_cast<unsigned>(number);
@@ -68,7 +70,7 @@ unsigned AdvanceNextPicture(unsigned nextPicture, unsigned lastSlot, unsigned pi
 
 int DirectionFromDraw(int draw)
 {
-    return draw >= 16383 ? 1 : -1;
+    return draw >= Rand15::kMiddle ? 1 : -1;
 }
 
 int PlacementFromDraw(int draw, int room)
@@ -76,7 +78,7 @@ int PlacementFromDraw(int draw, int room)
     // A picture as large as the window, or a window wider than the draws reach,
     // has no room to spread over: it starts at the edge.
     if (room <= 0) return 0;
-    const int divisor = 32767 / room;
+    const int divisor = Rand15::kMax / room;
     if (divisor == 0) return 0;
     return draw / divisor;
 }

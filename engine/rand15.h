@@ -7,6 +7,7 @@
 class Rand15 {
 public:
     static constexpr int kMax = 0x7FFF;
+    static constexpr int kMiddle = kMax / 2;  // 16383: draws from here on count as the upper half
 
     explicit Rand15(std::uint32_t seed = 1) : state_(seed) {}
 
@@ -16,7 +17,7 @@ public:
     int Next()
     {
         state_ = state_ * 214013u + 2531011u;
-        return static_cast<int>((state_ >> 16) & 0x7FFFu);
+        return static_cast<int>((state_ >> 16) & static_cast<std::uint32_t>(kMax));
     }
 
 private:

@@ -3,12 +3,6 @@
 
 #include <new>
 
-namespace {
-
-constexpr UINT_PTR kFrameTimer = 1;
-
-}  // namespace
-
 SaverStage::SaverStage(HWND window) : settings(new (std::nothrow) SaverSettings), window(window), busy(1)
 {
     if (settings) settings->Load();
@@ -35,12 +29,12 @@ void SaverStage::StartFrameTimer()
 
 void SaverStage::ScheduleFrame(UINT delay)
 {
-    frameTimerId = SetTimer(window, kFrameTimer, delay, nullptr);
+    frameTimerId = SetTimer(window, kFrameTimerId, delay, nullptr);
 }
 
 void RequestFrame(HWND window)
 {
-    SetTimer(window, kFrameTimer, 1, nullptr);
+    SetTimer(window, kFrameTimerId, 1, nullptr);
 }
 
 void SaverStage::StopFrameTimer()

@@ -45,5 +45,9 @@ protected:
     bool backgroundCutShort = false;
 };
 
+// The saver window's timers: each stage's frame tick, and the pictures' change.
+constexpr UINT_PTR kFrameTimerId = 1;
+constexpr UINT_PTR kChangeTimerId = 2;
+
 // Asks for a frame tick on the saver window at once (the change timer does, when a change is due).
 void RequestFrame(HWND window);

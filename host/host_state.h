@@ -3,15 +3,11 @@
 
 #include <windows.h>
 
+#include "host/window_names.h"
 #include "win32/handles.h"
 
 using PasswordVerifier = BOOL(WINAPI*)(HWND window);
 using AssociateContextFunction = HIMC(WINAPI*)(HWND window, HIMC context);
-
-// The saver window's class and titles, by which a second start finds a running saver.
-constexpr char kSaverWindowClass[] = "WindowsScreenSaverClass";
-constexpr char kFullScreenTitle[] = "Screen Saver";
-constexpr char kPreviewTitle[] = "Preview";
 
 // lastVerifyEnd before the first verification.
 constexpr DWORD kNoVerifyYet = 0xFFFFFFFF;

@@ -8,6 +8,7 @@
 #include <initializer_list>
 
 #include "engine/picture_math.h"
+#include "engine/rand15.h"
 #include "imaging/gradient.h"
 
 namespace {
@@ -75,7 +76,7 @@ void Scaling()
 void PictureChoiceAndFit()
 {
     for (unsigned count = 1; count <= 64; ++count)
-        for (int draw = 0; draw <= 32767; ++draw) Add(RandomPictureNumber(draw, count));
+        for (int draw = 0; draw <= Rand15::kMax; ++draw) Add(RandomPictureNumber(draw, count));
     const int screens[][2] = {{152, 112},  {320, 240},   {640, 480},   {800, 600},
                               {1024, 768}, {1280, 1024}, {1920, 1080}, {2560, 1440}};
     for (const auto& screen : screens) {

@@ -69,8 +69,8 @@ TEST(RunModes, APreviewWhoseHostIsKilledEnds)
     HWND parent = host.WaitForWindow("#32770", "Bildschirmschoner Einstellungen", 30000);
     ASSERT_NE(parent, nullptr);
     SaverProcess preview(SaverPath(), "/p " + HandleText(parent));
-    ASSERT_TRUE(
-        WaitUntil([&] { return FindWindowExA(parent, nullptr, kSaverClass, "Preview") != nullptr; }, 30000));
+    ASSERT_TRUE(WaitUntil(
+        [&] { return FindWindowExA(parent, nullptr, kSaverWindowClass, "Preview") != nullptr; }, 30000));
     host.Kill();
     EXPECT_EQ(preview.WaitForExit(), 0u) << "the preview ends when its parent's process is gone";
 }
@@ -86,7 +86,7 @@ TEST(RunModes, APreviewFillsItsParentAsAChildIgnoresInputAndClosesWhenAsked)
     // Creating and destroying a child sends its parent messages: this thread answers them while it waits.
     ASSERT_TRUE(WaitUntil(
         [&] {
-            preview = FindWindowExA(parent, nullptr, kSaverClass, "Preview");
+            preview = FindWindowExA(parent, nullptr, kSaverWindowClass, "Preview");
             return preview != nullptr && (GetWindowLongA(preview, GWL_STYLE) & WS_VISIBLE);
         },
         10000, true));
@@ -123,10 +123,10 @@ HWND OtherSaverWindow()
     WNDCLASSA saverClass{};
     saverClass.lpfnWndProc = DefWindowProcA;
     saverClass.hInstance = GetModuleHandleA(nullptr);
-    saverClass.lpszClassName = kSaverClass;
+    saverClass.lpszClassName = kSaverWindowClass;
     RegisterClassA(&saverClass);
-    return CreateWindowA(kSaverClass, kSaverTitle, WS_POPUP | WS_VISIBLE, 0, 0, 200, 100, nullptr, nullptr,
-                         GetModuleHandleA(nullptr), nullptr);
+    return CreateWindowA(kSaverWindowClass, kFullScreenTitle, WS_POPUP | WS_VISIBLE, 0, 0, 200, 100, nullptr,
+                         nullptr, GetModuleHandleA(nullptr), nullptr);
 }
 
 }  // namespace
@@ -154,7 +154,8 @@ TEST(RunModes, ASecondStartBringsTheSaverThatHasTheScreenForwardAlsoWhileWaiting
         ASSERT_TRUE(WaitUntil([&] { return !second.Running(); }, 30000, true));
         EXPECT_EQ(second.WaitForExit(0), 0u);
         EXPECT_EQ(GetForegroundWindow(), running) << "the saver with the screen is brought forward";
-        EXPECT_FALSE(FindWindowExA(nullptr, running, kSaverClass, nullptr)) << "no second saver window";
+        EXPECT_FALSE(FindWindowExA(nullptr, running, kSaverWindowClass, nullptr))
+            << "no second saver window";
         if (waitsForTurn) ReleaseMutex(turn.get());
         DestroyWindow(running);
     }
@@ -170,8 +171,8 @@ TEST(RunModes, APreviewEndsOnceItsParentIsGoneEvenWhenThePreviewWasNotDestroyedW
     SaverProcess saver(SaverPath(), "/p " + HandleText(parent));
     HWND preview = nullptr;
     ASSERT_TRUE(WaitUntil(
-        [&] { return (preview = FindWindowExA(parent, nullptr, kSaverClass, "Preview")) != nullptr; }, 30000,
-        true));
+        [&] { return (preview = FindWindowExA(parent, nullptr, kSaverWindowClass, "Preview")) != nullptr; },
+        30000, true));
     SetParent(preview, nullptr);
     ASSERT_TRUE(WaitUntil([&] { return GetParent(preview) != parent; }, 10000, true));
     DestroyWindow(parent);

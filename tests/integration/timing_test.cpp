@@ -44,8 +44,8 @@ protected:
                               {"Speed", speed},
                               {"Scale", "0"},
                               {"Pictures", pictures}});
-        SendMessageA(window.get(), WM_TIMER, 1, 0);  // the background, then the engine
-        SendMessageA(window.get(), WM_TIMER, 1, 0);  // the first pictures
+        SendMessageA(window.get(), WM_TIMER, kFrameTimerId, 0);  // the background, then the engine
+        SendMessageA(window.get(), WM_TIMER, kFrameTimerId, 0);  // the first pictures
         return dynamic_cast<const AnimationEngine*>(currentStage.get());
     }
 
@@ -58,7 +58,7 @@ protected:
             const DWORD step = std::min(every, span - passed);
             fakeNow += step;
             passed += step;
-            SendMessageA(window.get(), WM_TIMER, 1, 0);
+            SendMessageA(window.get(), WM_TIMER, kFrameTimerId, 0);
         }
         return engine.SpriteAt(0).steps - before;
     }

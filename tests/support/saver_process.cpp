@@ -125,7 +125,7 @@ SaverProcess::~SaverProcess()
     WaitForExit();
     // Wine takes an ended process's windows away a moment later; a saver started meanwhile would
     // find this one's window and hand over to it.
-    WaitUntil([&] { return !FindProcessWindow(info_.dwProcessId, kSaverClass, nullptr); }, 30000);
+    WaitUntil([&] { return !FindProcessWindow(info_.dwProcessId, kSaverWindowClass, nullptr); }, 30000);
     CloseHandle(info_.hThread);
     CloseHandle(info_.hProcess);
 }
@@ -155,5 +155,5 @@ HWND SaverProcess::WaitForWindow(const char* windowClass, const char* title, DWO
 
 HWND WaitForSaverWindow(SaverProcess& saver)
 {
-    return saver.WaitForWindow(kSaverClass, kSaverTitle);
+    return saver.WaitForWindow(kSaverWindowClass, kFullScreenTitle);
 }

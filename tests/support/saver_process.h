@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "host/window_names.h"
+
 // The folder of the running test program, which also holds the built saver and fixtures. Tests only
 // read there: sessions that run at once share it.
 std::string BuildFolder();
@@ -55,9 +57,6 @@ public:
 private:
     PROCESS_INFORMATION info_ = {};
 };
-
-constexpr char kSaverClass[] = "WindowsScreenSaverClass";
-constexpr char kSaverTitle[] = "Screen Saver";
 
 // The full-screen saver window of a started saver; null when none came.
 HWND WaitForSaverWindow(SaverProcess& saver);

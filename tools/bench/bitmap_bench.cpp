@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "host/window_names.h"
 #include "settings/saver_settings.h"
 #include "win32/handles.h"
 
@@ -95,7 +96,7 @@ struct Saver {
                             &startup, &process))
             return;
         for (DWORD start = GetTickCount(); !window && GetTickCount() - start < 20000; Sleep(5))
-            window = FindWindowA("WindowsScreenSaverClass", "Screen Saver");
+            window = FindWindowA(kSaverWindowClass, kFullScreenTitle);
     }
     ~Saver()
     {

@@ -7,6 +7,7 @@
 #include "engine/background_stage.h"
 #include "engine/engine_proc.h"
 #include "host/host_window.h"
+#include "host/window_names.h"
 #include "imaging/backgrounds.h"
 #include "imaging/dib_loader.h"
 #include "settings/saver_settings.h"
@@ -37,11 +38,11 @@ HWND CreateFullScreenWindow()
     saverClass.style = CS_OWNDC;
     saverClass.lpfnWndProc = HostWindowProc;
     saverClass.hInstance = GetModuleHandleA(nullptr);
-    saverClass.lpszClassName = "WindowsScreenSaverClass";
+    saverClass.lpszClassName = kSaverWindowClass;
     RegisterClassA(&saverClass);
-    return CreateWindowExA(WS_EX_TOPMOST, "WindowsScreenSaverClass", "Screen Saver", WS_POPUP | WS_VISIBLE,
-                           0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), nullptr,
-                           nullptr, GetModuleHandleA(nullptr), nullptr);
+    return CreateWindowExA(WS_EX_TOPMOST, kSaverWindowClass, kFullScreenTitle, WS_POPUP | WS_VISIBLE, 0, 0,
+                           GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), nullptr, nullptr,
+                           GetModuleHandleA(nullptr), nullptr);
 }
 
 void LoadEveryPicture(int round)
@@ -73,7 +74,7 @@ void MeasureInputDelay(HWND window)
 {
     WritePrivateProfileStringA("Options", "Pictures", "8", kSettingsFile);
     WritePrivateProfileStringA("Options", "ChangeTime", "3600", kSettingsFile);
-    SendMessageA(window, WM_TIMER, 1, 0);  // background, then the engine
+    SendMessageA(window, WM_TIMER, kFrameTimerId, 0);  // background, then the engine
     HANDLE poster = CreateThread(nullptr, 0, PostProbes, window, 0, nullptr);
     double total = 0;
     double longest = 0;

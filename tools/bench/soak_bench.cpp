@@ -23,7 +23,6 @@
 
 namespace {
 
-constexpr UINT_PTR kChangeTimer = 2;  // the engine's change timer on its window
 constexpr ULONG_PTR kGdiTableSize = 0x10000;
 
 struct Memory {
@@ -139,7 +138,7 @@ public:
                 continue;
             }
             if (message.message == WM_TIMER && message.hwnd == engineWindow_ &&
-                message.wParam == kChangeTimer)
+                message.wParam == kChangeTimerId)
                 ++changes_;
             DispatchMessageA(&message);
         }

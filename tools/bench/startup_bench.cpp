@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "host/window_names.h"
 #include "settings/saver_settings.h"
 #include "win32/handles.h"
 
@@ -118,8 +119,8 @@ double TimeToShow(const std::string& program, const std::string& arguments,
     if (WaitForSingleObject(running.get(), 0) == WAIT_TIMEOUT) TerminateProcess(running.get(), 9);
     WaitForSingleObject(running.get(), 10000);
     // Wine takes an ended program's windows away a moment later.
-    for (int tries = 0; tries < 500 && (FindWindowA("WindowsScreenSaverClass", nullptr) ||
-                                        FindWindowA(kTrivialClass, nullptr));
+    for (int tries = 0;
+         tries < 500 && (FindWindowA(kSaverWindowClass, nullptr) || FindWindowA(kTrivialClass, nullptr));
          ++tries)
         Sleep(10);
     return elapsed;
