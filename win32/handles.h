@@ -84,14 +84,15 @@ struct FileTraits {
     static void Close(Handle h) { CloseHandle(h); }
 };
 
-// A movable local-memory block; a block that will not free is announced by a beep,
-// as there is nobody else to tell.
+// A mutex, event or other kernel object, whose invalid value is null (a file's is not).
 struct KernelObjectTraits {
     using Handle = HANDLE;
     static Handle Invalid() { return nullptr; }
     static void Close(Handle h) { CloseHandle(h); }
 };
 
+// A movable local-memory block; a block that will not free is announced by a beep,
+// as there is nobody else to tell.
 struct LocalMemoryTraits {
     using Handle = HLOCAL;
     static Handle Invalid() { return nullptr; }
