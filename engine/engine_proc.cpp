@@ -44,7 +44,7 @@ LRESULT OnDestroy()
 LRESULT OnClose(HWND window, WPARAM wParam, LPARAM lParam, WNDPROC below)
 {
     if (currentStage && currentStage->IsBusy()) return 1;  // dropped
-    return CallWindowProcA(below, window, WM_CLOSE, wParam, lParam);
+    return below(window, WM_CLOSE, wParam, lParam);
 }
 
 LRESULT OnEraseBackground(HWND window)
@@ -68,7 +68,7 @@ LRESULT OnTimer(HWND window)
 // could close at once. Refused, the saver stays: the background is painted afresh, pictures and all.
 LRESULT OnVerifyPassword(HWND window, WPARAM wParam, LPARAM lParam, WNDPROC below)
 {
-    const LRESULT answer = CallWindowProcA(below, window, WM_VERIFY_PASSWORD, wParam, lParam);
+    const LRESULT answer = below(window, WM_VERIFY_PASSWORD, wParam, lParam);
     if (answer == 0 && currentStage && currentStage->BackgroundCutShort()) {
         ReplaceCurrentStage<BackgroundStage>(window);
         changeDue = 1;  // the new pictures come at once, as at the start
@@ -80,13 +80,13 @@ LRESULT OnVerifyPassword(HWND window, WPARAM wParam, LPARAM lParam, WNDPROC belo
 LRESULT OnPaint(HWND window, WPARAM wParam, LPARAM lParam, WNDPROC below)
 {
     if (currentStage && currentStage->OnPaint(window)) return 0;
-    return CallWindowProcA(below, window, WM_PAINT, wParam, lParam);
+    return below(window, WM_PAINT, wParam, lParam);
 }
 
 LRESULT OnMciNotify(HWND window, WPARAM wParam, LPARAM lParam, WNDPROC below)
 {
     if (currentStage) currentStage->OnMciNotify(window, wParam);
-    return CallWindowProcA(below, window, MM_MCINOTIFY, wParam, lParam);
+    return below(window, MM_MCINOTIFY, wParam, lParam);
 }
 
 }  // namespace
@@ -102,6 +102,6 @@ LRESULT EngineProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, WNDP
     case WM_PAINT: return OnPaint(window, wParam, lParam, below);
     case MM_MCINOTIFY: return OnMciNotify(window, wParam, lParam, below);
     case WM_VERIFY_PASSWORD: return OnVerifyPassword(window, wParam, lParam, below);
-    default: return CallWindowProcA(below, window, message, wParam, lParam);
+    default: return below(window, message, wParam, lParam);
     }
 }

@@ -10,8 +10,9 @@
 // Finishes WM_CREATE, WM_DESTROY, WM_ERASEBKGND and WM_TIMER, and WM_PAINT once the pictures
 // run; may drop WM_CLOSE while the current stage is busy; hands everything else unchanged to
 // `below`, the layer beneath the engine that its caller provides (the host's: input becomes close
-// requests, closes are confirmed, the rest goes to the system). A refused password brings back a
-// background that a key cut short.
+// requests, closes are confirmed, the rest goes to the system), called directly: it is a function,
+// never a handle from GetWindowLongPtr. A refused password brings back a background that a key cut
+// short.
 LRESULT EngineProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, WNDPROC below);
 
 // The host's private message: sent to the saver window, it asks for the password to be verified
