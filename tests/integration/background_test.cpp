@@ -12,10 +12,10 @@
 #include "engine/background_stage.h"
 #include "tests/support/bmp_bytes.h"
 #include "tests/support/engine_window.h"
+#include "tests/support/folders.h"
 #include "tests/support/saver_process.h"
 #include "tests/support/settings_file.h"
-
-using engine_window::RunMessages;
+#include "tests/support/waiting.h"
 
 namespace {
 

@@ -12,8 +12,11 @@
 
 #include "resources/resource_ids.h"
 #include "tests/support/dialog_driver.h"
+#include "tests/support/folders.h"
 #include "tests/support/saver_process.h"
 #include "tests/support/settings_file.h"
+#include "tests/support/user_registry.h"
+#include "tests/support/waiting.h"
 #include "win32/handles.h"
 
 using namespace dialog_driver;
@@ -200,19 +203,19 @@ TEST_F(ConfigDialog, TheConfigureCommandHasTheForegroundWindowOwnTheDialogAndNoA
     for (const auto& [arguments, owner] : {std::make_pair("/c", display), std::make_pair("", HWND())}) {
         SCOPED_TRACE(std::string("arguments \"") + arguments + "\"");
         SetForegroundWindow(display);
-        ASSERT_TRUE(WaitUntil([&] { return GetForegroundWindow() == display; }, 10000, true));
+        ASSERT_TRUE(RunMessagesUntil([&] { return GetForegroundWindow() == display; }, 10000));
         saver_ = std::make_unique<SaverProcess>(SaverPath(), arguments);
         HWND dialog = nullptr;
-        WaitUntil(
+        RunMessagesUntil(
             [&] {
                 dialog = FindWindowA("#32770", kDialogTitle);
                 return (dialog != nullptr && IsWindowVisible(dialog)) || !saver_->Running();
             },
-            30000, true);
+            30000);
         ASSERT_NE(dialog, nullptr);
         EXPECT_EQ(GetWindow(dialog, GW_OWNER), owner);
         Press(dialog, IDCANCEL);
-        WaitUntil([&] { return !saver_->Running(); }, 10000, true);
+        RunMessagesUntil([&] { return !saver_->Running(); }, 10000);
         EXPECT_EQ(saver_->WaitForExit(), 0u);
     }
 }

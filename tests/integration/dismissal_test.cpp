@@ -10,9 +10,11 @@
 #include "host/host_state.h"
 #include "host/host_window.h"
 #include "tests/support/engine_window.h"
+#include "tests/support/folders.h"
 #include "tests/support/saver_process.h"
 #include "tests/support/screen.h"
 #include "tests/support/settings_file.h"
+#include "tests/support/waiting.h"
 
 namespace {
 

@@ -10,11 +10,10 @@
 #include "tests/support/engine_window.h"
 #include "tests/support/saver_process.h"
 #include "tests/support/settings_file.h"
+#include "tests/support/waiting.h"
 
 using engine_window::EngineWindow;
 using engine_window::Fill;
-using engine_window::RunMessages;
-using engine_window::RunMessagesUntil;
 
 namespace {
 
@@ -172,12 +171,7 @@ TEST_F(EngineLifecycle, NeitherFramesNorPictureChangesLeakGdiObjectsOrMemory)
     EngineWindow window(kScreenWidth, kScreenHeight);
     ASSERT_TRUE(window.get());
     const auto runUntil = [](int frames, int changes) {
-        return WaitUntil(
-            [&] {
-                RunMessages(50);
-                return drawn.frames >= frames && drawn.changes >= changes;
-            },
-            60000);
+        return RunMessagesUntil([&] { return drawn.frames >= frames && drawn.changes >= changes; }, 60000);
     };
     ASSERT_TRUE(runUntil(10, 3)) << drawn.frames << " frames, " << drawn.changes << " changes";  // warmed up
     const int objects = LiveGdiObjects();

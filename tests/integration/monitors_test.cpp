@@ -9,9 +9,11 @@
 #include <vector>
 
 #include "tests/support/bmp_bytes.h"
+#include "tests/support/folders.h"
 #include "tests/support/saver_process.h"
 #include "tests/support/screen.h"
 #include "tests/support/settings_file.h"
+#include "tests/support/waiting.h"
 
 namespace {
 

@@ -4,17 +4,18 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <functional>
 #include <sstream>
 #include <string>
 #include <utility>
 
-#include "engine/picture_math.h"
-#include "imaging/dib_loader.h"
-#include "imaging/gradient.h"
+#include "tests/support/folders.h"
 #include "tests/support/saver_process.h"
 #include "tests/support/screen.h"
 #include "tests/support/settings_file.h"
+#include "tests/support/waiting.h"
+#include "win32/handles.h"
 
 namespace {
 
@@ -25,36 +26,47 @@ constexpr COLORREF kAny = CLR_INVALID;  // a colour a Colouring gives where any 
 
 using Colouring = std::function<COLORREF(int x, int y)>;
 
-// Black, the background unless a test says otherwise, and the blue fade (Background=1).
+// Black, the background unless a test says otherwise, and the blue fade (Background=1): over the
+// 768 rows the blue falls by 255/768 = 85/256 of a level a row (exact in binary), truncated.
 COLORREF Black(int, int)
 {
     return kBlack;
 }
 COLORREF BlueFade(int, int y)
 {
-    return GradientRowColour(RGB(0, 0, 255), kBlack, kScreenHeight, y);
+    return RGB(0, 0, (255 * 256 - 85 * y) / 256);
 }
 
-// One of our own pictures as the saver loads it from the module; given a size, stretched to it
-// as StretchBlt puts it on a screen DC in its first, unchanged stretching mode.
+// One of our own pictures, decoded by Windows itself from the BMP file the module carries (so a
+// fault in the saver's own loader cannot creep into the expectation); given a size, stretched to
+// it as StretchBlt puts it on a screen DC in its first, unchanged stretching mode.
 Pixels Picture(const char* name, int width = 0, int height = 0)
 {
-    LoadedDib dib;
-    if (!DibLoader().LoadFromResource("DIB", name, dib)) return Pixels(nullptr, 0, 0);
-    BITMAP size{};
-    GetObjectA(dib.hBitmap.get(), sizeof size, &size);
-    if (width == 0) return Pixels(dib.hBitmap.get(), size.bmWidth, size.bmHeight);
+    const HRSRC found = FindResourceA(nullptr, name, "DIB");
+    const HGLOBAL loaded = found ? LoadResource(nullptr, found) : nullptr;
+    const auto* file = static_cast<const BYTE*>(loaded ? LockResource(loaded) : nullptr);
+    if (!file) return Pixels(nullptr, 0, 0);
+    const auto* header = reinterpret_cast<const BITMAPFILEHEADER*>(file);
+    const auto* info = reinterpret_cast<const BITMAPINFO*>(file + sizeof(BITMAPFILEHEADER));
     WindowDc screen(nullptr);
+    UniqueBitmap decoded(CreateDIBitmap(screen.get(), &info->bmiHeader, CBM_INIT, file + header->bfOffBits,
+                                        info, DIB_RGB_COLORS));
+    const int pictureWidth = info->bmiHeader.biWidth, pictureHeight = std::abs(info->bmiHeader.biHeight);
+    if (width == 0) return Pixels(decoded.get(), pictureWidth, pictureHeight);
     UniqueBitmap canvas(CreateCompatibleBitmap(screen.get(), width, height));
     UniqueMemoryDc to(CreateCompatibleDC(screen.get()));
     UniqueMemoryDc from(CreateCompatibleDC(screen.get()));
     {
         SelectedObject target(to.get(), canvas.get());
-        SelectedObject source(from.get(), dib.hBitmap.get());
-        StretchBlt(to.get(), 0, 0, width, height, from.get(), 0, 0, size.bmWidth, size.bmHeight, SRCCOPY);
+        SelectedObject source(from.get(), decoded.get());
+        StretchBlt(to.get(), 0, 0, width, height, from.get(), 0, 0, pictureWidth, pictureHeight, SRCCOPY);
     }
     return Pixels(canvas.get(), width, height);
 }
+
+struct Area {
+    int x, y, width, height;
+};
 
 POINT Centred(const Pixels& picture)
 {
@@ -199,9 +211,8 @@ TEST_F(Pictures, FittingTheScreenShowsOnlyTheTopPictureStretchedOverItOrInItsPro
         ASSERT_TRUE(WaitForSaverWindow(saver));
         const char* name = proportional ? "STYLE00_PIC01" : "STYLE00_PIC03";
         const Pixels own = Picture(name);
-        const Destination to =
-            proportional ? ProportionalDestination(kScreenWidth, kScreenHeight, own.Width(), own.Height())
-                         : Destination{0, 0, kScreenWidth, kScreenHeight};
+        // 488 x 277 times the single-precision ratio 1024 / 488: 1023 x 581, 93 rows down.
+        const Area to = proportional ? Area{0, 93, 1023, 581} : Area{0, 0, kScreenWidth, kScreenHeight};
         const Pixels fitted = Picture(name, to.width, to.height);
         const Colouring expected = Placed(fitted, {to.x, to.y}, Black);
         EXPECT_TRUE(

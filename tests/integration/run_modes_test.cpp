@@ -9,8 +9,10 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/folders.h"
 #include "tests/support/saver_process.h"
 #include "tests/support/settings_file.h"
+#include "tests/support/waiting.h"
 #include "win32/handles.h"
 
 namespace {
@@ -84,12 +86,12 @@ TEST(RunModes, APreviewFillsItsParentAsAChildIgnoresInputAndClosesWhenAsked)
     SaverProcess saver(SaverPath(), "/p " + HandleText(parent));
     HWND preview = nullptr;
     // Creating and destroying a child sends its parent messages: this thread answers them while it waits.
-    ASSERT_TRUE(WaitUntil(
+    ASSERT_TRUE(RunMessagesUntil(
         [&] {
             preview = FindWindowExA(parent, nullptr, kSaverWindowClass, "Preview");
             return preview != nullptr && (GetWindowLongA(preview, GWL_STYLE) & WS_VISIBLE);
         },
-        10000, true));
+        10000));
     EXPECT_EQ(static_cast<DWORD>(GetWindowLongA(preview, GWL_STYLE)) & ~static_cast<DWORD>(WS_CLIPSIBLINGS),
               static_cast<DWORD>(WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN));
     RECT client = {}, wanted = {0, 0, 152, 112};
@@ -102,13 +104,13 @@ TEST(RunModes, APreviewFillsItsParentAsAChildIgnoresInputAndClosesWhenAsked)
         SetCursorPos(x, x);
         PostMessageA(preview, WM_MOUSEMOVE, 0, 0);
     }
-    EXPECT_FALSE(WaitUntil([&] { return !saver.Running(); }, 500, true)) << "input does not end a preview";
+    EXPECT_FALSE(RunMessagesUntil([&] { return !saver.Running(); }, 500)) << "input does not end a preview";
 
     // A close that arrives while the engine is busy painting is dropped; the next one counts.
     WaitUntil(
         [&] {
             PostMessageA(preview, WM_CLOSE, 0, 0);
-            return WaitUntil([&] { return !saver.Running(); }, 100, true);
+            return RunMessagesUntil([&] { return !saver.Running(); }, 100);
         },
         10000);
     EXPECT_EQ(saver.WaitForExit(0), 0u);
@@ -142,16 +144,17 @@ TEST(RunModes, ASecondStartBringsTheSaverThatHasTheScreenForwardAlsoWhileWaiting
     for (const bool waitsForTurn : {false, true}) {
         SCOPED_TRACE(waitsForTurn ? "while a first start holds the turn" : "the saver is there");
         SetForegroundWindow(elsewhere);
-        ASSERT_TRUE(WaitUntil([&] { return GetForegroundWindow() == elsewhere; }, 10000, true));
+        ASSERT_TRUE(RunMessagesUntil([&] { return GetForegroundWindow() == elsewhere; }, 10000));
         // The turn as a first start takes it, before its window comes.
         UniqueKernelObject turn(CreateMutexA(nullptr, waitsForTurn, "Tavrix Bildschirmschoner: Vollbild"));
         HWND running = waitsForTurn ? nullptr : OtherSaverWindow();
         SaverProcess second(SaverPath(), "/s");
         if (waitsForTurn) {
-            EXPECT_FALSE(WaitUntil([&] { return !second.Running(); }, 500, true)) << "it waits for the turn";
+            EXPECT_FALSE(RunMessagesUntil([&] { return !second.Running(); }, 500))
+                << "it waits for the turn";
             running = OtherSaverWindow();
         }
-        ASSERT_TRUE(WaitUntil([&] { return !second.Running(); }, 30000, true));
+        ASSERT_TRUE(RunMessagesUntil([&] { return !second.Running(); }, 30000));
         EXPECT_EQ(second.WaitForExit(0), 0u);
         EXPECT_EQ(GetForegroundWindow(), running) << "the saver with the screen is brought forward";
         EXPECT_FALSE(FindWindowExA(nullptr, running, kSaverWindowClass, nullptr))
@@ -170,13 +173,13 @@ TEST(RunModes, APreviewEndsOnceItsParentIsGoneEvenWhenThePreviewWasNotDestroyedW
                                 nullptr, GetModuleHandleA(nullptr), nullptr);
     SaverProcess saver(SaverPath(), "/p " + HandleText(parent));
     HWND preview = nullptr;
-    ASSERT_TRUE(WaitUntil(
+    ASSERT_TRUE(RunMessagesUntil(
         [&] { return (preview = FindWindowExA(parent, nullptr, kSaverWindowClass, "Preview")) != nullptr; },
-        30000, true));
+        30000));
     SetParent(preview, nullptr);
-    ASSERT_TRUE(WaitUntil([&] { return GetParent(preview) != parent; }, 10000, true));
+    ASSERT_TRUE(RunMessagesUntil([&] { return GetParent(preview) != parent; }, 10000));
     DestroyWindow(parent);
     EXPECT_TRUE(IsWindow(preview)) << "the preview itself lives on";
-    EXPECT_TRUE(WaitUntil([&] { return !saver.Running(); }, 10000, true)) << "and ends without its parent";
+    EXPECT_TRUE(RunMessagesUntil([&] { return !saver.Running(); }, 10000)) << "and ends without its parent";
     EXPECT_EQ(saver.WaitForExit(0), 0u);
 }

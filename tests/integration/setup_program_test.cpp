@@ -8,8 +8,11 @@
 #include <string>
 
 #include "tavrix_version.h"
+#include "tests/support/folders.h"
 #include "tests/support/saver_process.h"
 #include "tests/support/settings_file.h"
+#include "tests/support/user_registry.h"
+#include "tests/support/waiting.h"
 #include "win32/handles.h"
 
 namespace {

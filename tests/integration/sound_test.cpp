@@ -12,6 +12,7 @@
 #include "tests/support/bmp_bytes.h"
 #include "tests/support/engine_window.h"
 #include "tests/support/settings_file.h"
+#include "tests/support/waiting.h"
 
 // Under Wine here no device makes a sound: the sequencer "plays" a MIDI file without ever
 // reaching its end, so stopping the device stands in for the end: it sends the window the same
@@ -19,8 +20,6 @@
 
 using bmp_bytes::TempFile;
 using engine_window::EngineWindow;
-using engine_window::RunMessages;
-using engine_window::RunMessagesUntil;
 
 namespace {
 

@@ -11,9 +11,11 @@
 #include "engine/animation_engine.h"
 #include "engine/engine_proc.h"
 #include "tests/support/engine_window.h"
+#include "tests/support/folders.h"
 #include "tests/support/saver_process.h"
 #include "tests/support/screen.h"
 #include "tests/support/settings_file.h"
+#include "tests/support/waiting.h"
 
 using engine_window::EngineWindow;
 

@@ -2,6 +2,7 @@
 #include "tests/support/dialog_driver.h"
 
 #include "tests/support/saver_process.h"
+#include "tests/support/waiting.h"
 
 namespace dialog_driver {
 

@@ -8,41 +8,9 @@
 
 #include "engine/engine_proc.h"
 #include "tests/support/screen.h"
+#include "tests/support/waiting.h"
 
 namespace engine_window {
-
-// Runs this thread's messages for a while, or until one `awaited` message was handled (then true).
-// The engine's drawing loop gives way when our own timer is due, as it would for any waiting message.
-inline bool RunMessages(DWORD timeoutMs, UINT awaited = 0)
-{
-    const UINT_PTR deadline = SetTimer(nullptr, 0, timeoutMs, nullptr);
-    bool arrived = false;
-    MSG message;
-    while (!arrived && GetMessageA(&message, nullptr, 0, 0) > 0) {
-        if (message.message == WM_TIMER && message.hwnd == nullptr && message.wParam == deadline) break;
-        DispatchMessageA(&message);
-        arrived = awaited != 0 && message.message == awaited;
-    }
-    KillTimer(nullptr, deadline);
-    return arrived;
-}
-
-// Runs this thread's messages until `condition` holds (true) or the time is up (false). The
-// condition is asked after every message, and every 10 ms when none comes.
-inline bool RunMessagesUntil(const std::function<bool()>& condition, DWORD timeoutMs)
-{
-    const DWORD start = GetTickCount();
-    const UINT_PTR glance = SetTimer(nullptr, 0, 10, nullptr);
-    bool held = condition();
-    MSG message;
-    while (!held && GetTickCount() - start <= timeoutMs && GetMessageA(&message, nullptr, 0, 0) > 0) {
-        if (!(message.message == WM_TIMER && message.hwnd == nullptr && message.wParam == glance))
-            DispatchMessageA(&message);
-        held = condition();
-    }
-    KillTimer(nullptr, glance);
-    return held;
-}
 
 // Paints over the whole window as some other program might, leaving the DC's state as it was.
 inline void Fill(HWND window, COLORREF colour)

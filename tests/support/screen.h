@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "tests/support/saver_process.h"
+#include "tests/support/waiting.h"
 #include "win32/handles.h"
 
 // The pixels of a bitmap of the screen's kind, or of what a window (null: the whole screen) shows

@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include "tests/support/folders.h"
 #include "tests/support/saver_process.h"
 
 namespace settings_file {

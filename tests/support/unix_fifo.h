@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "tests/support/waiting.h"
 #include "win32/handles.h"
 
 // In the host's /tmp; it is removed again when the object ends.
@@ -16,14 +17,13 @@ public:
         for (char& c : path_)
             if (c == '/') c = '\\';
         // Wine may report the host program ended before it has run: wait for the FIFO itself.
-        if (StartHostCommand("/usr/bin/mkfifo " + unixPath_))
-            for (const DWORD start = GetTickCount(); !Made() && GetTickCount() - start < 30000;) Sleep(10);
+        if (StartHostCommand("/usr/bin/mkfifo " + unixPath_)) WaitUntil([this] { return Made(); }, 30000);
     }
     // Wine's DeleteFileA refuses a FIFO.
     ~UnixFifo()
     {
         StartHostCommand("/bin/rm -f " + unixPath_);
-        for (const DWORD start = GetTickCount(); Made() && GetTickCount() - start < 30000;) Sleep(10);
+        WaitUntil([this] { return !Made(); }, 30000);
     }
     UnixFifo(const UnixFifo&) = delete;
     UnixFifo& operator=(const UnixFifo&) = delete;

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "tests/support/bmp_bytes.h"
+#include "tests/support/folders.h"
 #include "tests/support/saver_process.h"
 
 using namespace bmp_bytes;

@@ -8,6 +8,7 @@
 #include "tests/support/bmp_bytes.h"
 #include "tests/support/saver_process.h"
 #include "tests/support/unix_fifo.h"
+#include "tests/support/waiting.h"
 
 TEST(DeviceNames, ADeviceNameIsADeviceInAnyFolderWithAnyExtensionOrTrailingBlanks)
 {

@@ -13,6 +13,7 @@
 #include "engine/engine_proc.h"
 #include "tests/support/engine_window.h"
 #include "tests/support/settings_file.h"
+#include "tests/support/waiting.h"
 #include "tools/bench/old_pacing.h"
 
 namespace {
@@ -78,7 +79,7 @@ Run RunEngine(bool oldPacing, unsigned pictures, unsigned speed, double seconds)
     Run run;
     {
         engine_window::EngineWindow window(1024, 768);
-        engine_window::RunMessages(600);  // the background, the first pictures
+        RunMessages(600);  // the background, the first pictures
         watch.counting = true;
         watch.frameEnds.clear();
         const double start = Milliseconds();

@@ -17,6 +17,7 @@
 
 #include "engine/engine_proc.h"
 #include "tests/support/engine_window.h"
+#include "tests/support/folders.h"
 #include "tests/support/saver_process.h"
 #include "tests/support/settings_file.h"
 #include "win32/handles.h"
