@@ -21,9 +21,7 @@ pacing_seconds=${2:-5}
 "$top/tools/build.sh"
 
 source "$top/tools/wine-session.sh"
-trap wine_session_stop EXIT
-echo "Starting a private Wine session..."
-wine_session_start
+wine_session_open
 cd "$build/win64"
 
 "$WINE64" drawing_bench.exe

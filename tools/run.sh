@@ -38,8 +38,7 @@ make_animation() {  # frames folder, output
 }
 
 source "$top/tools/wine-session.sh"
-trap wine_session_stop EXIT
-if [ -n "${DISPLAY:-}" ]; then wine_session_start user-display; else wine_session_start; fi
+if [ -n "${DISPLAY:-}" ]; then wine_session_open user-display; else wine_session_open; fi
 
 settings="$WINEPREFIX/drive_c/windows/tavrixsaver.ini"
 if [ -n "${TAVRIX_SETTINGS:-}" ]; then

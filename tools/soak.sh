@@ -11,9 +11,7 @@ interval=${2:-15}
 "$top/tools/build.sh"
 
 source "$top/tools/wine-session.sh"
-trap wine_session_stop EXIT
-echo "Starting a private Wine session..."
-wine_session_start
+wine_session_open
 
 cd "$build/win64"
 "$WINE64" soak_bench.exe "$minutes" "$interval"

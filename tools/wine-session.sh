@@ -271,3 +271,11 @@ wine_session_stop() {
   [ -n "$wine_session_dir" ] && rm -rf "$wine_session_dir"
   wine_session_dir=""
 }
+
+# The usual start of a script's session: it ends with the script, however the script ends.
+# Arguments as wine_session_start's.
+wine_session_open() {
+  trap wine_session_stop EXIT
+  echo "Starting a private Wine session..."
+  wine_session_start "$@"
+}

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "imaging/dib_pixels.h"
+
 constexpr uint32_t kInfoHeaderSize = 40;
 
 inline void Put16(std::vector<uint8_t>& out, uint32_t v)
@@ -29,10 +31,10 @@ inline uint32_t Get32(const std::vector<uint8_t>& in, size_t at)
     return Get16(in, at) | Get16(in, at + 2) << 16;
 }
 
-// Bytes in one stored row: every row is padded to a multiple of four bytes.
+// Bytes in one stored row: every row is padded to a multiple of four bytes, as the saver reads them.
 inline size_t RowBytes(int width, int bitsPerPixel)
 {
-    return (size_t(width) * size_t(bitsPerPixel) + 31) / 32 * 4;
+    return size_t(StrideOf(uint64_t(width), uint16_t(bitsPerPixel)));
 }
 
 // The fields of a BITMAPINFOHEADER that differ between our pictures and icon images.

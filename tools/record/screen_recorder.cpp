@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "imaging/dib_pixels.h"
+
 namespace {
 
 // A memory copy of the screen: the one owner of the screen DC, the memory DC and its DIB section.
@@ -63,7 +65,7 @@ public:
     }
 
 private:
-    int Stride() const { return (width_ * 3 + 3) & ~3; }
+    int Stride() const { return int(StrideOf(uint64_t(width_), 24)); }
 
     int width_;
     int height_;
