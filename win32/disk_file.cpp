@@ -63,10 +63,7 @@ bool IsAbsent(const char* path)
 {
     if (NamesDevice(path)) return false;
     WIN32_FIND_DATAA found{};
-    const HANDLE search = FindFirstFileA(path, &found);
-    if (search == INVALID_HANDLE_VALUE) return true;
-    FindClose(search);
-    return false;
+    return !UniqueFind(FindFirstFileA(path, &found));
 }
 
 // The handle's type has the last word: a path that changed after the check is still caught

@@ -84,6 +84,13 @@ struct FileTraits {
     static void Close(Handle h) { CloseHandle(h); }
 };
 
+// A search of a folder's entries.
+struct FindTraits {
+    using Handle = HANDLE;
+    static Handle Invalid() { return INVALID_HANDLE_VALUE; }
+    static void Close(Handle h) { FindClose(h); }
+};
+
 // A mutex, event or other kernel object, whose invalid value is null (a file's is not).
 struct KernelObjectTraits {
     using Handle = HANDLE;
@@ -110,6 +117,7 @@ using UniqueMemoryDc = UniqueHandle<MemoryDcTraits>;
 using UniqueModule = UniqueHandle<ModuleTraits>;
 using UniqueRegKey = UniqueHandle<RegKeyTraits>;
 using UniqueFile = UniqueHandle<FileTraits>;
+using UniqueFind = UniqueHandle<FindTraits>;
 using UniqueLocalMemory = UniqueHandle<LocalMemoryTraits>;
 using UniqueKernelObject = UniqueHandle<KernelObjectTraits>;
 

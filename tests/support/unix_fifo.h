@@ -7,6 +7,7 @@
 #include <string>
 
 #include "tests/support/waiting.h"
+#include "win32/disk_file.h"
 #include "win32/handles.h"
 
 // In the host's /tmp; it is removed again when the object ends.
@@ -28,15 +29,8 @@ public:
     UnixFifo(const UnixFifo&) = delete;
     UnixFifo& operator=(const UnixFifo&) = delete;
 
-    // Wine does not report a FIFO's attributes, but lists it in its folder.
-    bool Made() const
-    {
-        WIN32_FIND_DATAA found{};
-        const HANDLE search = FindFirstFileA(path_.c_str(), &found);
-        if (search == INVALID_HANDLE_VALUE) return false;
-        FindClose(search);
-        return true;
-    }
+    // Wine does not report a FIFO's attributes, but lists it in its folder, as IsAbsent asks.
+    bool Made() const { return !IsAbsent(path_.c_str()); }
 
     // Opened for reading and writing: while this is held, a read from the FIFO waits for good.
     UniqueFile HoldOpen() const
