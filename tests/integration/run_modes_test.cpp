@@ -119,7 +119,7 @@ TEST(RunModes, APreviewFillsItsParentAsAChildIgnoresInputAndClosesWhenAsked)
 namespace {
 
 // A window of this program in the saver's class and title: a saver of another program that already
-// has the screen.
+// has the screen. It is shown without being activated: only the second start may bring it forward.
 HWND OtherSaverWindow()
 {
     WNDCLASSA saverClass{};
@@ -127,8 +127,10 @@ HWND OtherSaverWindow()
     saverClass.hInstance = GetModuleHandleA(nullptr);
     saverClass.lpszClassName = kSaverWindowClass;
     RegisterClassA(&saverClass);
-    return CreateWindowA(kSaverWindowClass, kFullScreenTitle, WS_POPUP | WS_VISIBLE, 0, 0, 200, 100, nullptr,
-                         nullptr, GetModuleHandleA(nullptr), nullptr);
+    const HWND window = CreateWindowA(kSaverWindowClass, kFullScreenTitle, WS_POPUP, 0, 0, 200, 100, nullptr,
+                                      nullptr, GetModuleHandleA(nullptr), nullptr);
+    ShowWindow(window, SW_SHOWNOACTIVATE);
+    return window;
 }
 
 }  // namespace
@@ -148,11 +150,13 @@ TEST(RunModes, ASecondStartBringsTheSaverThatHasTheScreenForwardAlsoWhileWaiting
         // The turn as a first start takes it, before its window comes.
         UniqueKernelObject turn(CreateMutexA(nullptr, waitsForTurn, "Tavrix Bildschirmschoner: Vollbild"));
         HWND running = waitsForTurn ? nullptr : OtherSaverWindow();
+        ASSERT_EQ(GetForegroundWindow(), elsewhere);
         SaverProcess second(SaverPath(), "/s");
         if (waitsForTurn) {
             EXPECT_FALSE(RunMessagesUntil([&] { return !second.Running(); }, 500))
                 << "it waits for the turn";
             running = OtherSaverWindow();
+            ASSERT_EQ(GetForegroundWindow(), elsewhere);
         }
         ASSERT_TRUE(RunMessagesUntil([&] { return !second.Running(); }, 30000));
         EXPECT_EQ(second.WaitForExit(0), 0u);

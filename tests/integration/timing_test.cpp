@@ -39,13 +39,15 @@ protected:
 
     // An engine with one small moving picture at `speed` in a window of this thread, past its
     // first change; frames come only when the test sends a tick.
-    const AnimationEngine* Start(EngineWindow& window, const char* speed, const char* pictures = "0")
+    const AnimationEngine* Start(EngineWindow& window, const char* speed, const char* pictures = "0",
+                                 const char* changePos = "0")
     {
         settings_file::Reset({{"ChangeTime", "3600"},
                               {"Move", "1"},
                               {"Speed", speed},
                               {"Scale", "0"},
-                              {"Pictures", pictures}});
+                              {"Pictures", pictures},
+                              {"ChangePos", changePos}});
         SendMessageA(window.get(), WM_TIMER, kFrameTimerId, 0);  // the background, then the engine
         SendMessageA(window.get(), WM_TIMER, kFrameTimerId, 0);  // the first pictures
         return dynamic_cast<const AnimationEngine*>(currentStage.get());
@@ -111,6 +113,26 @@ TEST_F(EngineTiming, TheNextFrameComesWhenTheEarliestStepFallsDue)
         EXPECT_EQ(engine->NextFrameDelay(), interval - 3) << "Speed " << speed;
         fakeNow += interval;
         EXPECT_EQ(engine->NextFrameDelay(), 0u) << "Speed " << speed << ", a step is overdue";
+    }
+}
+
+// Each change brings the next picture to the place of the one before it (the small pictures of
+// Scale 0 always fit there), and to a new place of its own only when ChangePos asks for it.
+TEST_F(EngineTiming, ANewPictureTakesTheOldOnesPlaceUnlessChangePosAsksForANewOne)
+{
+    for (const char* changePos : {"0", "1"}) {
+        EngineWindow window(1024, 768);
+        const AnimationEngine* engine = Start(window, "9", "0", changePos);
+        ASSERT_TRUE(engine && engine->SpriteAt(0).bitmap) << "ChangePos " << changePos;
+        int samePlace = 0;
+        for (int change = 0; change < 6; ++change) {
+            const Sprite& sprite = engine->SpriteAt(0);
+            const POINT before{sprite.x, sprite.y};
+            changeDue = 1;  // as the change timer marks it; the clock stands, so nothing steps
+            SendMessageA(window.get(), WM_TIMER, kFrameTimerId, 0);
+            samePlace += sprite.x == before.x && sprite.y == before.y;
+        }
+        EXPECT_EQ(samePlace, *changePos == '0' ? 6 : 0) << "ChangePos " << changePos;
     }
 }
 

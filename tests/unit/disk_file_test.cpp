@@ -48,7 +48,7 @@ TEST(RegularDiskFiles, AFileOpensAndDevicesPipesAndFoldersAreRefusedWithoutWaiti
 
 // A name checked as a regular file and swapped for a FIFO before it is opened is still refused: the
 // opened handle has the last word. A host loop points a symbolic link at a file and at a FIFO in
-// turn, as fast as it can, while the name is opened again and again.
+// turn, as fast as it can, while the name is opened again and again for a few seconds.
 TEST(RegularDiskFiles, ANameSwappedForAPipeBetweenItsCheckAndItsOpeningIsStillRefused)
 {
     const UnixFifo fifo;
@@ -71,8 +71,10 @@ TEST(RegularDiskFiles, ANameSwappedForAPipeBetweenItsCheckAndItsOpeningIsStillRe
         if (c == '/') c = '\\';
     ASSERT_TRUE(WaitUntil([&] { return !IsAbsent(windowsLink.c_str()); }, 30000));
 
+    // The name changes every millisecond or so and a try takes tens of microseconds: a few seconds
+    // of tries meet the swap in the middle of one many times over.
     int opened = 0, refused = 0;
-    for (int i = 0; i < 3000; ++i) {
+    for (const DWORD start = GetTickCount(); GetTickCount() - start < 4000;) {
         const UniqueFile handle = OpenRegularDiskFile(windowsLink.c_str());
         if (!handle) {
             ++refused;

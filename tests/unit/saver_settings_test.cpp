@@ -59,3 +59,20 @@ TEST(SettingsFile, AHandSetChangeTimeWaitsAtMostTheLongestTimeAndOnlyANegativeOn
     }
     settings_file::Remove();
 }
+
+// A folder under the file's name is neither read nor written: Save fails and says why, so that the
+// dialog can tell the user that something else stands where the settings belong.
+TEST(SettingsFile, AFolderUnderTheFileNameIsNotWrittenAndSaveSaysSo)
+{
+    settings_file::Remove();
+    ASSERT_TRUE(CreateDirectoryA(settings_file::Path().c_str(), nullptr));
+    SaverSettings settings;
+    settings.Load();
+    SetLastError(ERROR_SUCCESS);
+    EXPECT_FALSE(settings.Save());
+    EXPECT_EQ(GetLastError(), DWORD(ERROR_BAD_FILE_TYPE)) << "the reason the dialog names";
+    EXPECT_EQ(GetFileAttributesA(settings_file::Path().c_str()) & FILE_ATTRIBUTE_DIRECTORY,
+              DWORD(FILE_ATTRIBUTE_DIRECTORY))
+        << "the folder is left as it was";
+    RemoveDirectoryA(settings_file::Path().c_str());
+}
