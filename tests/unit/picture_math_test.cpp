@@ -3,12 +3,22 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
 #include <vector>
 
 #include "engine/animation_engine.h"
 #include "engine/rand15.h"
 
 namespace {
+
+// The Pictures setting counts from 0 for one picture; a hand-set count past nine still shows nine,
+// in the nine slots there are.
+TEST(PictureSlots, ThePicturesSettingNamesTheLastSlotAndNoneLiesPastTheNinth)
+{
+    const std::pair<unsigned, unsigned> lastSlots[] = {{0, 0}, {4, 4},   {8, 8},
+                                                       {9, 8}, {100, 8}, {0xFFFFFFFF, 8}};
+    for (const auto& [pictures, last] : lastSlots) EXPECT_EQ(LastSlot(pictures), last) << pictures;
+}
 
 TEST(RandomOrder, TheDrawsSpreadEvenlyOverThePicturesTheTopOneHeldToTheLast)
 {
