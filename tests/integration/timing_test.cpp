@@ -136,6 +136,42 @@ TEST_F(EngineTiming, ANewPictureTakesTheOldOnesPlaceUnlessChangePosAsksForANewOn
     }
 }
 
+// When the saver ends, every picture is wiped back to the background, the row and column just past
+// it too: behind a picture moving up or left they still show its last step until the next one.
+// The directions are drawn at random, so engines are started until one moves up or left.
+TEST_F(EngineTiming, TheWipeAtTheEndTakesThePictureAndTheEdgeItLeftBehind)
+{
+    const auto blueFade = [](int y) { return RGB(0, 0, (255 * 256 - 85 * y) / 256); };  // 768 rows
+    bool judged = false;
+    for (int engines = 0; engines < 40 && !judged; ++engines) {
+        settings_file::Reset(
+            {{"ChangeTime", "3600"}, {"Move", "1"}, {"Speed", "9"}, {"Scale", "0"}, {"Background", "1"}});
+        EngineWindow window(1024, 768);  // its background stage reads the settings as it comes
+        SendMessageA(window.get(), WM_TIMER, kFrameTimerId, 0);
+        SendMessageA(window.get(), WM_TIMER, kFrameTimerId, 0);
+        const auto* engine = dynamic_cast<const AnimationEngine*>(currentStage.get());
+        ASSERT_TRUE(engine && engine->SpriteAt(0).bitmap);
+        for (int step = 0; step < 5; ++step) {
+            fakeNow += 10;
+            SendMessageA(window.get(), WM_TIMER, kFrameTimerId, 0);
+        }
+        const Sprite& sprite = engine->SpriteAt(0);
+        if (sprite.dx > 0 && sprite.dy > 0) continue;
+        const RECT left{sprite.x, sprite.y, sprite.x + sprite.width + 1, sprite.y + sprite.height + 1};
+        const std::string moving = std::to_string(sprite.dx) + "," + std::to_string(sprite.dy);
+        EngineProc(window.get(), WM_DESTROY, 0, 0, DefWindowProcA);
+        const Pixels wiped = window.Shown();
+        std::string wrong;
+        for (int y = left.top; y < left.bottom; ++y)
+            for (int x = left.left; x < left.right; ++x)
+                if (wiped.At(x, y) != blueFade(y) && wrong.size() < 200)
+                    wrong += std::to_string(x) + "," + std::to_string(y) + " ";
+        EXPECT_EQ(wrong, "") << "left behind after the wipe of a picture moving " << moving;
+        judged = true;
+    }
+    EXPECT_TRUE(judged) << "no picture moved up or left";
+}
+
 namespace {
 
 // What the middle of the screen shows, on a 3 x 3 grid; empty while it is all black (a picture
