@@ -160,6 +160,8 @@ TEST(RunModes, ASecondStartBringsTheSaverThatHasTheScreenForwardAlsoWhileWaiting
         }
         ASSERT_TRUE(RunMessagesUntil([&] { return !second.Running(); }, 30000));
         EXPECT_EQ(second.WaitForExit(0), 0u);
+        // The activation reaches this thread as a message, which may still wait once the start ended.
+        RunMessagesUntil([&] { return GetForegroundWindow() == running; }, 5000);
         EXPECT_EQ(GetForegroundWindow(), running) << "the saver with the screen is brought forward";
         EXPECT_FALSE(FindWindowExA(nullptr, running, kSaverWindowClass, nullptr))
             << "no second saver window";
