@@ -14,7 +14,8 @@ src=$scratch/src build=$scratch/build
 source "$top/tools/wine-session.sh"
 # Everything started here ends with the run, however it ends.
 ctest_pid=""
-trap '[ -z "$ctest_pid" ] || kill "$ctest_pid" 2>/dev/null; wine_session_stop; rm -rf "$scratch"' EXIT
+# (The kill may fail, the tests having ended: under set -e that must not cut the trap short.)
+trap '[ -z "$ctest_pid" ] || kill "$ctest_pid" 2>/dev/null || true; wine_session_stop; rm -rf "$scratch"' EXIT
 trap 'exit 130' INT TERM
 
 # name | file | sed expression | ctest regex: names, files and regexes hold no blank.
