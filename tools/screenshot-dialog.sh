@@ -12,20 +12,13 @@ title="Bildschirmschoner Einstellungen"
 "$top/tools/build.sh"
 
 source "$top/tools/wine-session.sh"
-saver_pid=""
-finish() {
-  [ -n "$saver_pid" ] && kill "$saver_pid" 2>/dev/null || true
-  wine_session_stop
-}
-trap finish EXIT
-echo "Starting a private Wine session..."
-wine_session_start
+wine_session_open
 
 "$WINE64" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
 
 # A fresh prefix holds no settings file: the dialog shows the defaults.
 "$WINE64" "$build/win64/tavrixsaver.scr" /c >/dev/null 2>&1 &
-saver_pid=$!
+wine_session_program_pid=$!
 
 window=""
 for _ in $(seq 100); do

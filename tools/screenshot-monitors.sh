@@ -11,20 +11,13 @@ output=${1:-$top/docs/two-monitors.png}
 "$top/tools/build.sh"
 
 source "$top/tools/wine-session.sh"
-saver_pid=""
-finish() {
-  [ -n "$saver_pid" ] && kill "$saver_pid" 2>/dev/null || true
-  wine_session_stop
-}
-trap finish EXIT
-echo "Starting a private Wine session with two monitors..."
-wine_session_start
+wine_session_open
 wine_session_use_two_monitors
 
 printf '[Options]\r\nBackground=1\r\nPictures=5\r\nChangeTime=3600\r\nChangePos=1\r\n' \
   >"$WINEPREFIX/drive_c/windows/tavrixsaver.ini"
 "$WINE64" "$build/win64/tavrixsaver.scr" /s >/dev/null 2>&1 &
-saver_pid=$!
+wine_session_program_pid=$!
 for _ in $(seq 150); do xdotool search --name '^Screen Saver$' >/dev/null 2>&1 && break; sleep 0.2; done
 sleep 2  # the background and the first pictures
 

@@ -249,6 +249,11 @@ wine_session_stop_anchor() {
 }
 
 wine_session_stop() {
+  # A program the script started in the session (wine_session_program_pid) goes first.
+  if [ -n "${wine_session_program_pid:-}" ]; then
+    kill "$wine_session_program_pid" 2>/dev/null || true
+    wine_session_program_pid=""
+  fi
   if [ -n "$wine_session_prefix32_boot_pid" ]; then
     wine_session_end_process "$wine_session_prefix32_boot_pid"
     wine_session_prefix32_boot_pid=""
