@@ -132,7 +132,9 @@ wine_session_launch_anchor() {  # compiler, wine loader, window title
   [ -f "$program" ] || "$compiler" -O2 -mwindows -DANCHOR_TITLE="\"$title\"" -o "$program" "$source" || return 1
   "$wine" "$program" >/dev/null 2>&1 &
   wine_session_new_anchor_pid=$!
-  local tries=600
+  # A deadline, not a wait: a fresh server first starts the prefix's services, 32-bit ones too
+  # (emulated), which on a busy machine has taken more than half a minute.
+  local tries=2400
   until xdotool search --name "^$title\$" >/dev/null 2>&1; do
     tries=$((tries - 1))
     [ $tries -gt 0 ] || { echo "The session anchor did not start" >&2; return 1; }
