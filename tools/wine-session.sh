@@ -36,18 +36,24 @@ wine_session_wait_for_server() {
   wine_session_server_dir=$(readlink "/proc/$wine_session_server_pid/cwd")
 }
 
+# Waits (ten seconds at most) until an X server started with -displayfd has written its display
+# number into the file; fails with one line while the server is gone or the time is up.
+wine_session_await_display_number() {  # file, server PID, server name
+  local tries=200
+  until [ -s "$1" ]; do
+    tries=$((tries - 1))
+    [ $tries -gt 0 ] && kill -0 "$2" 2>/dev/null || { echo "$3 did not start" >&2; return 1; }
+    sleep 0.05
+  done
+}
+
 # Xvfb picks a free display number itself and writes it down once it listens: sessions that start
 # at the same moment cannot take the same one.
 wine_session_start_xvfb() {
-  local numbered="$wine_session_dir/display" tries=200
+  local numbered="$wine_session_dir/display"
   Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$numbered" >/dev/null 2>&1 &
   wine_session_xvfb_pid=$!
-  until [ -s "$numbered" ]; do
-    tries=$((tries - 1))
-    [ $tries -gt 0 ] && kill -0 "$wine_session_xvfb_pid" 2>/dev/null ||
-      { echo "Xvfb did not start" >&2; return 1; }
-    sleep 0.05
-  done
+  wine_session_await_display_number "$numbered" "$wine_session_xvfb_pid" Xvfb || return 1
   export DISPLAY=":$(head -n 1 "$numbered")"
   wine_session_wait_for_display
 }
@@ -57,15 +63,10 @@ wine_session_start_xvfb() {
 # Wine takes its monitors from Xinerama (UseXRandR=N, set for every prefix); the server and the
 # desktop start afresh on the new display.
 wine_session_use_two_monitors() {
-  local numbered="$wine_session_dir/two-monitors" tries=200
+  local numbered="$wine_session_dir/two-monitors"
   Xephyr -displayfd 4 +xinerama -screen 1024x768 -screen 800x600 -nolisten tcp -ac 4>"$numbered" >/dev/null 2>&1 &
   wine_session_xephyr_pid=$!
-  until [ -s "$numbered" ]; do
-    tries=$((tries - 1))
-    [ $tries -gt 0 ] && kill -0 "$wine_session_xephyr_pid" 2>/dev/null ||
-      { echo "Xephyr did not start" >&2; return 1; }
-    sleep 0.05
-  done
+  wine_session_await_display_number "$numbered" "$wine_session_xephyr_pid" Xephyr || return 1
   wine_session_stop_anchor
   wine_session_stop_server
   export DISPLAY=":$(head -n 1 "$numbered")"
